@@ -1,0 +1,216 @@
+#include "app/AppState.h"
+
+#include "app/Config.h"
+#include "app/GbkText.h"
+#include "app/IniFile.h"
+#include "app/WindowSystem.h"
+#include "pages/FavoritesPage.h"
+#include "pages/MenuPage.h"
+#include "pages/SystemMessagePage.h"
+#include "platform/ExecutablePath.h"
+#include "platform/FileUtil.h"
+
+namespace {
+
+// Removes list[index] when the index is in range; false otherwise.
+bool EraseAt(std::vector<std::string>& list, int index) {
+  if (index < 0 || static_cast<size_t>(index) >= list.size()) return false;
+  list.erase(list.begin() + index);
+  return true;
+}
+
+bool Contains(const std::vector<std::string>& list, const std::string& value) {
+  for (const std::string& entry : list)
+    if (entry == value) return true;
+  return false;
+}
+
+template <class Container>
+void DropOldest(Container& list, size_t limit) {
+  while (list.size() > limit) list.pop_front();
+}
+
+}  // namespace
+
+AppState::AppState() : AppState(platform::ExecutablePath()) {}
+
+AppState::AppState(const std::string& modulePath)
+    : modulePath_(modulePath),
+      port_(config::ConfiguredPort()),
+      pathLabels_{gbk::kLabelRootView, gbk::kLabelBrowsing, gbk::kLabelOpenPage, gbk::kLabelSearchEngine} {
+  const std::string portal = config::PortalUrl();
+  currentUrl_ = homeUrl_ = portal;
+  history_ = {portal};
+  favorites_ = {portal};
+  Load();
+  maximizedPages_ = false;
+}
+
+AppState::~AppState() { Save(); }
+
+void AppState::Load() {
+  const std::string path = IniPath();
+  if (!platform::FileExists(path)) {
+    // First start: lay down the default file; the defaults above already equal it.
+    platform::WriteFileAtomically(path, FormatVarnokIni(homeUrl_, history_, favorites_));
+    return;
+  }
+  IniFile ini;
+  IniFile::Load(path, &ini);
+  std::string home = ini.Get("homeurl", "url1");
+  if (!home.empty()) currentUrl_ = homeUrl_ = home;
+  std::vector<std::string> history = ini.UrlList("history");
+  if (!history.empty()) history_ = std::move(history);
+  std::vector<std::string> favorites = ini.UrlList("soucangjia");
+  if (!favorites.empty()) favorites_ = std::move(favorites);
+}
+
+void AppState::Save() const {
+  std::string bytes;
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    bytes = FormatVarnokIni(homeUrl_, history_, favorites_);
+  }
+  // An unwritable program directory is not reported: the program runs on defaults.
+  platform::WriteFileAtomically(IniPath(), bytes);
+}
+
+std::string AppState::SiteUrl() const { return config::SiteUrl(); }
+
+std::string AppState::ModuleDirectory() const {
+  std::string path = modulePath_;
+  for (char& c : path)
+    if (c == '\\') c = '/';
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string AppState::ParentDirectory() const {
+  std::string dir = ModuleDirectory();
+  if (!dir.empty()) dir.pop_back();
+  size_t slash = dir.rfind('/');
+  return slash == std::string::npos ? std::string() : dir.substr(0, slash + 1);
+}
+
+std::string AppState::LocalBaseUrl() const {
+  std::lock_guard<std::mutex> hold(lock_);
+  return LocalBaseUrlLocked();
+}
+
+std::string AppState::LocalBaseUrlLocked() const { return "http://localhost:" + port_ + "/"; }
+std::string AppState::ExitUrl() const { return LocalBaseUrl() + "exit.ido"; }
+std::string AppState::FavoritesPagePath() const { return ModuleDirectory() + "scj.htm"; }
+std::string AppState::MenuPagePath() const { return ModuleDirectory() + "menu.htm"; }
+std::string AppState::SystemMessagePagePath() const { return ModuleDirectory() + "sysmsg.htm"; }
+std::string AppState::IniPath() const { return ModuleDirectory() + "varnok.ini"; }
+std::string AppState::UpdateXmlUrl() const { return SiteUrl() + "software/" + "update.xml"; }
+std::string AppState::UpdateExeUrl() const { return SiteUrl() + "software/" + "varnok"; }
+std::string AppState::UpdateDirectory() const { return ModuleDirectory() + "update/"; }
+std::string AppState::PortalNavigationUrl() const {
+  return config::PortalUrl() + "MenuTypeAction.do?type=" + gbk::kPortalNavigation;
+}
+
+std::string AppState::Port() const {
+  std::lock_guard<std::mutex> hold(lock_);
+  return port_;
+}
+
+void AppState::SetPort(const std::string& port) {
+  std::lock_guard<std::mutex> hold(lock_);
+  port_ = port;
+}
+
+std::string AppState::CurrentUrl() const {
+  std::lock_guard<std::mutex> hold(lock_);
+  return currentUrl_;
+}
+
+void AppState::SetCurrentUrl(const std::string& url) {
+  std::lock_guard<std::mutex> hold(lock_);
+  currentUrl_ = url;
+}
+
+std::string AppState::HomeUrl() const {
+  std::lock_guard<std::mutex> hold(lock_);
+  return homeUrl_;
+}
+
+void AppState::SetHomeUrl(const std::string& url) {
+  std::lock_guard<std::mutex> hold(lock_);
+  homeUrl_ = url;
+}
+
+std::vector<std::string> AppState::Favorites() const {
+  std::lock_guard<std::mutex> hold(lock_);
+  return favorites_;
+}
+
+std::vector<std::string> AppState::History() const {
+  std::lock_guard<std::mutex> hold(lock_);
+  return history_;
+}
+
+std::vector<std::string> AppState::PathLabels() const {
+  std::lock_guard<std::mutex> hold(lock_);
+  return pathLabels_;
+}
+
+std::deque<AppState::Message> AppState::SystemMessages() const {
+  std::lock_guard<std::mutex> hold(lock_);
+  return messages_;
+}
+
+void AppState::AddFavorite(const std::string& url) {
+  std::lock_guard<std::mutex> hold(lock_);
+  AddFavoriteLocked(url);
+}
+
+void AppState::AddFavoriteLocked(const std::string& url) {
+  if (!Contains(favorites_, url) && !url.empty()) favorites_.insert(favorites_.begin(), url);
+  WriteFavoritesPageLocked();
+}
+
+void AppState::DeleteFavorite(int index) {
+  std::lock_guard<std::mutex> hold(lock_);
+  if (EraseAt(favorites_, index)) AddFavoriteLocked(std::string());
+}
+
+void AppState::AddHistory(const std::string& url) {
+  std::lock_guard<std::mutex> hold(lock_);
+  if (!Contains(history_, url)) history_.insert(history_.begin(), url);
+}
+
+void AppState::DeleteHistory(int index) {
+  std::lock_guard<std::mutex> hold(lock_);
+  EraseAt(history_, index);
+}
+
+void AppState::ClearHistory() {
+  std::lock_guard<std::mutex> hold(lock_);
+  std::vector<std::string>().swap(history_);
+}
+
+void AppState::WriteFavoritesPage() {
+  std::lock_guard<std::mutex> hold(lock_);
+  WriteFavoritesPageLocked();
+}
+
+void AppState::WriteFavoritesPageLocked() const {
+  platform::WriteFileAtomically(FavoritesPagePath(), FavoritesPage::Render(favorites_, LocalBaseUrlLocked()));
+}
+
+void AppState::WriteMenuPage() {
+  std::lock_guard<std::mutex> hold(lock_);
+  platform::WriteFileAtomically(MenuPagePath(), MenuPage::Render(homeUrl_, history_, LocalBaseUrlLocked()));
+}
+
+void AppState::AddSystemMessage(const std::string& sender, const std::string& text) {
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    messages_.emplace_back(sender, text);
+    DropOldest(messages_, kMaxSystemMessages);
+    platform::WriteFileAtomically(SystemMessagePagePath(), SystemMessagePage::Render(messages_));
+  }
+  // Posted outside the lock: the window's handler may read the state.
+  WindowSystem::PostToMainWindow(MainWindowNotice::kSystemMessagesChanged);
+}

@@ -1,0 +1,102 @@
+#pragma once
+#include <atomic>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/Singletons.h"
+
+// Everything the program remembers: the server port, the current and home addresses,
+// favorites and history (newest first), the path labels, the system messages and two
+// flags. Loads varnok.ini beside the executable when created and rewrites it when
+// destroyed.
+//
+// The lists, addresses and port are shared by the window thread and the server thread
+// and are guarded by the state's own lock; a list change and the page it rewrites
+// happen under one hold of it, so pages are never torn or out of order. Page files are
+// replaced atomically, so a reader sees a whole page. The lock is never held while
+// calling window code.
+class AppState : public SmallObjectBase {
+ public:
+  using Message = std::pair<std::string, std::string>;  // sender label, text
+  static constexpr size_t kMaxSystemMessages = 256;
+
+  // `modulePath` is the executable's path; the program directory, varnok.ini and the
+  // generated pages derive from it.
+  AppState();
+  explicit AppState(const std::string& modulePath);
+  ~AppState() override;
+
+  // Paths and URLs. Directories end in "/".
+  std::string SiteUrl() const;
+  std::string ModulePath() const { return modulePath_; }
+  std::string ModuleDirectory() const;
+  std::string ParentDirectory() const;
+  std::string LocalBaseUrl() const;
+  std::string ExitUrl() const;
+  std::string FavoritesPagePath() const;
+  std::string MenuPagePath() const;
+  std::string SystemMessagePagePath() const;
+  std::string IniPath() const;
+  std::string UpdateXmlUrl() const;
+  std::string UpdateExeUrl() const;
+  std::string UpdateDirectory() const;
+  std::string PortalNavigationUrl() const;
+
+  std::string Port() const;
+  // The port the server really listens on, when a busy configured port moved it.
+  void SetPort(const std::string& port);
+
+  std::string CurrentUrl() const;
+  void SetCurrentUrl(const std::string& url);
+  std::string HomeUrl() const;
+  void SetHomeUrl(const std::string& url);
+
+  std::vector<std::string> Favorites() const;
+  std::vector<std::string> History() const;
+  std::vector<std::string> PathLabels() const;
+  std::deque<Message> SystemMessages() const;
+
+  // Favorites and history. Adds never create duplicates; out-of-range ids change nothing.
+  void AddFavorite(const std::string& url);
+  void DeleteFavorite(int index);
+  void AddHistory(const std::string& url);
+  void DeleteHistory(int index);
+  void ClearHistory();
+
+  // Page writers: scj.htm, menu.htm; AddSystemMessage writes sysmsg.htm and tells the
+  // main window.
+  void WriteFavoritesPage();
+  void WriteMenuPage();
+  void AddSystemMessage(const std::string& sender, const std::string& text);
+
+  bool QuitFlag() const { return quit_.load(); }
+  void SetQuitFlag(bool on) { quit_.store(on); }
+  bool MaximizedPages() const { return maximizedPages_.load(); }
+  void SetMaximizedPages(bool on) { maximizedPages_.store(on); }
+
+  // Writes varnok.ini from the current state (the destructor does this).
+  void Save() const;
+
+ private:
+  void Load();
+  void AddFavoriteLocked(const std::string& url);
+  void WriteFavoritesPageLocked() const;
+  std::string LocalBaseUrlLocked() const;
+
+  mutable std::mutex lock_;
+  std::atomic<bool> quit_{false};
+  std::string modulePath_;
+  std::string port_;
+  std::vector<std::string> pathLabels_;
+  std::string currentUrl_;
+  std::string homeUrl_;
+  std::vector<std::string> history_;
+  std::vector<std::string> favorites_;
+  std::atomic<bool> maximizedPages_{false};
+  std::deque<Message> messages_;
+};
+
+using TheAppState = SingletonOf<AppState>;

@@ -1,0 +1,17 @@
+#include "app/HeadlessWindowSystem.h"
+
+#include <pthread.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include "platform/ShutdownSignals.h"
+
+int HeadlessWindowSystem::RunMessageLoop() {
+  platform::WaitForShutdownSignal();
+  return 0;
+}
+
+void HeadlessWindowSystem::Post(MainWindowNotice notice) {
+  // An exit request closes the windowless "main window" the way a signal does.
+  if (notice == MainWindowNotice::kExitRequest) kill(getpid(), SIGTERM);
+}

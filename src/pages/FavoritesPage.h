@@ -1,0 +1,13 @@
+#pragma once
+#include <string>
+#include <vector>
+
+// scj.htm: every favorite as a link followed by its delete command link, one line, GBK.
+class FavoritesPage {
+ public:
+  static constexpr size_t kMaxLinkText = 64;
+
+  static std::string Render(const std::vector<std::string>& favorites, const std::string& localBaseUrl);
+  // The address as link text: whole up to 64 bytes, else its first 61 bytes and "...".
+  static std::string LinkText(const std::string& address);
+};

@@ -1,0 +1,16 @@
+#pragma once
+#include <string>
+
+namespace platform {
+
+// Replaces the file at `path` with `bytes` so that a reader (or a crash) sees either
+// the old content or the new one, never a part: the bytes go to a temporary file in
+// the same directory, which is then renamed over the target.
+bool WriteFileAtomically(const std::string& path, const std::string& bytes);
+
+// Reads a whole file; false when it cannot be opened or read.
+bool ReadWholeFile(const std::string& path, std::string* bytes);
+
+bool FileExists(const std::string& path);
+
+}  // namespace platform

@@ -1,0 +1,11 @@
+#pragma once
+#include <string>
+
+namespace platform {
+
+// Conversions between the program's GBK (code page 936) byte strings and UTF-8.
+// Bytes that cannot be converted are replaced rather than dropping the rest.
+std::string GbkToUtf8(const std::string& gbk);
+std::string Utf8ToGbk(const std::string& utf8);
+
+}  // namespace platform

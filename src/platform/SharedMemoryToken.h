@@ -1,0 +1,36 @@
+#pragma once
+#include <cstddef>
+#include <string>
+
+namespace platform {
+
+// The named 4096-byte shared memory section that tells a second instance that a
+// running one is serving. Its content at offset 0 is the owner's site URL and a zero
+// byte. POSIX names allow no "/" after the first character, so the section name is
+// derived from the URL (see SectionName).
+class SharedMemoryToken {
+ public:
+  static constexpr size_t kSize = 4096;
+
+  // Creates (or opens) the section read-write and writes `url` at its start.
+  // IsOpen() tells whether it worked; failures have no further effect.
+  explicit SharedMemoryToken(const std::string& url);
+  // Unmaps the view and removes the name, so a later instance finds no token.
+  ~SharedMemoryToken();
+  SharedMemoryToken(const SharedMemoryToken&) = delete;
+  SharedMemoryToken& operator=(const SharedMemoryToken&) = delete;
+
+  bool IsOpen() const { return view_ != nullptr; }
+
+  // Reads the first 260 bytes of the section named after `url`, read-only; an
+  // empty string when there is no such section.
+  static std::string ReadHead(const std::string& url);
+
+  static std::string SectionName(const std::string& url);
+
+ private:
+  std::string name_;
+  void* view_ = nullptr;
+};
+
+}  // namespace platform

@@ -1,0 +1,3 @@
+#include "update/InstallMode.h"
+
+InstallOutcome RunInstallMode(WindowSystem&) { return InstallOutcome::kNotFromUpdateDirectory; }

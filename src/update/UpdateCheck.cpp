@@ -1,0 +1,3 @@
+#include "update/UpdateCheck.h"
+
+bool CheckForUpdate() { return false; }

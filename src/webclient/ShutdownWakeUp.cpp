@@ -1,0 +1,3 @@
+#include "webclient/ShutdownWakeUp.h"
+
+void SendShutdownWakeUp(const std::string&) {}

@@ -1,0 +1,3 @@
+#include "webserver/ServerThread.h"
+
+int RunServerThread() { return 0; }
