@@ -1,0 +1,7 @@
+#pragma once
+#include <string>
+
+// Runs the program with its Qt windows: checks that a display can be reached (one clear
+// line on standard error and a non-zero exit otherwise), turns the web engine's sandbox
+// off when running as root, then runs the start-up spine, the message loop and shutdown.
+int RunQtShell(int argc, char** argv, const std::string& commandLine);
