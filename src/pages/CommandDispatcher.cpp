@@ -29,8 +29,9 @@ int ParseDecimalId(const char* text) {
   return static_cast<int>(value);
 }
 
-void CommandDispatcher::Dispatch(const std::string& uri) {
-  AppState& state = TheAppState::Instance();
+void CommandDispatcher::Dispatch(const std::string& uri) { Dispatch(TheAppState::Instance(), uri); }
+
+void CommandDispatcher::Dispatch(AppState& state, const std::string& uri) {
   int id = 0;
   if (Contains(uri, "delscjitem_browser.ido")) {
     if (FindId(uri, &id)) state.DeleteFavorite(id);
@@ -49,6 +50,10 @@ void CommandDispatcher::Dispatch(const std::string& uri) {
 }
 
 bool HandleCommandUrl(const char* uri, CommandReply& reply) {
+  return HandleCommandUrl(TheAppState::Instance(), uri, reply);
+}
+
+bool HandleCommandUrl(AppState& state, const char* uri, CommandReply& reply) {
   if (!uri) return false;
   const std::string text = uri;
   if (Contains(text, "/exit.ido")) {
@@ -61,8 +66,7 @@ bool HandleCommandUrl(const char* uri, CommandReply& reply) {
   }
   if (!Contains(text, ".ido")) return false;
 
-  TheCommandDispatcher::Instance().Dispatch(text);
-  AppState& state = TheAppState::Instance();
+  TheCommandDispatcher::Instance().Dispatch(state, text);
   if (Contains(text, "delscjitem_browser.ido")) {
     reply.SendPage(state.FavoritesPagePath());
   } else if (Contains(text, "sethome_browser.ido") || Contains(text, "clearhis_browser.ido") ||

@@ -16,12 +16,15 @@ class CommandReply {
   virtual void SendNothing() = 0;
 };
 
+class AppState;
+
 // Applies the command URLs of the generated pages (".ido") to the application state.
 class CommandDispatcher : public SmallObjectBase {
  public:
   // Changes the state as the command in `uri` says; writes no page itself except the
   // favorites page that a successful favorite delete rewrites.
   void Dispatch(const std::string& uri);
+  void Dispatch(AppState& state, const std::string& uri);
 };
 
 using TheCommandDispatcher = SingletonOf<CommandDispatcher>;
@@ -30,6 +33,7 @@ using TheCommandDispatcher = SingletonOf<CommandDispatcher>;
 // command URLs in `uri` (already %-decoded), applies the command and answers through
 // `reply`. False when the URI is no command URL and is to be served as a file.
 bool HandleCommandUrl(const char* uri, CommandReply& reply);
+bool HandleCommandUrl(AppState& state, const char* uri, CommandReply& reply);
 
 // Reads a decimal integer the way the classic atoi does: leading white space, an
 // optional sign, then digits up to the first other character; no digits give 0.

@@ -1,0 +1,176 @@
+#include "app/AppState.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "app/Config.h"
+#include "support/TempDir.h"
+
+namespace {
+
+class AppStateTest : public ::testing::Test {
+ protected:
+  std::string Ini() const { return dir / "varnok.ini"; }
+  std::string Portal() const { return config::PortalUrl(); }
+  TempDir dir;
+};
+
+TEST_F(AppStateTest, FirstStartWritesTheDefaultFileAndSavingRoundTrips) {
+  {
+    AppState state(dir / "varnok");
+    const std::string p = Portal();
+    EXPECT_EQ(ReadFileOrEmpty(Ini()), "[global]\r\nversion=1.0\r\n[homeurl]\r\nurl1=" + p + "\r\n[history]\r\nurl1=" + p +
+                                          "\r\n[soucangjia]\r\nurl1=" + p + "\r\n\r\n");
+    EXPECT_EQ(state.History(), std::vector<std::string>{p});
+    EXPECT_EQ(state.Favorites(), std::vector<std::string>{p});
+    EXPECT_EQ(state.CurrentUrl(), p);
+    state.SetHomeUrl("http://home/");
+    state.AddHistory("http://h1/");
+    state.AddFavorite("http://f1/");
+  }
+  AppState again(dir / "varnok");
+  EXPECT_EQ(again.HomeUrl(), "http://home/");
+  EXPECT_EQ(again.CurrentUrl(), "http://home/");
+  EXPECT_EQ(again.History(), (std::vector<std::string>{"http://h1/", Portal()}));
+  EXPECT_EQ(again.Favorites(), (std::vector<std::string>{"http://f1/", Portal()}));
+}
+
+TEST_F(AppStateTest, EmptyListsAndHomeAreSavedWithoutKeysAndComeBackAsThePortal) {
+  {
+    AppState state(dir / "varnok");
+    state.ClearHistory();
+    state.DeleteFavorite(0);
+    state.SetHomeUrl("");
+  }
+  EXPECT_EQ(ReadFileOrEmpty(Ini()), "[global]\r\nversion=1.0\r\n[homeurl]\r\nurl1=\r\n[history]\r\n[soucangjia]\r\n\r\n");
+  AppState again(dir / "varnok");
+  EXPECT_EQ(again.History(), std::vector<std::string>{Portal()});
+  EXPECT_EQ(again.Favorites(), std::vector<std::string>{Portal()});
+  EXPECT_EQ(again.HomeUrl(), Portal());
+  EXPECT_EQ(again.CurrentUrl(), Portal());
+}
+
+TEST_F(AppStateTest, ReadingRulesOfTheFile) {
+  const std::string longValue(300, 'x');
+  WriteFileOrDie(Ini(),
+                 "[global]\r\r\nversion=7.0\r\r\n[homeurl]\r\r\nurl1=" + longValue +
+                     "\r\r\n[history]\r\r\nurl1=a  \r\r\nurl3=c\r\r\n[extra]\r\r\nkey=value\r\r\n"
+                     "[soucangjia]\r\r\nurl1=f\r\r\nurl2=f\r\r\n\r\r\n");
+  {
+    AppState state(dir / "varnok");
+    EXPECT_EQ(state.HomeUrl(), longValue.substr(0, 258));
+    EXPECT_EQ(state.History(), std::vector<std::string>{"a"});  // url3 after a gap is never read
+    EXPECT_EQ(state.Favorites(), (std::vector<std::string>{"f", "f"}));  // duplicates kept as loaded
+    state.AddFavorite("f");
+    EXPECT_EQ(state.Favorites().size(), 2u);
+  }
+  const std::string saved = ReadFileOrEmpty(Ini());
+  EXPECT_EQ(saved.find("[extra]"), std::string::npos);
+  EXPECT_NE(saved.find("version=1.0\r\n"), std::string::npos);
+}
+
+TEST_F(AppStateTest, GarbageAndHugeLinesLoadWhatTheyCan) {
+  std::string garbage = "\x01\x02\xff no section line\n=orphan\n[homeurl\nurl1=lost\n[history]\n";
+  garbage += "url1=" + std::string(100000, 'y') + "\n";
+  garbage += std::string("\0\0binary\0", 9) + "\n[soucangjia]\nurl1=ok\n";
+  WriteFileOrDie(Ini(), garbage);
+  AppState state(dir / "varnok");
+  EXPECT_EQ(state.HomeUrl(), Portal());
+  ASSERT_EQ(state.History().size(), 1u);
+  EXPECT_EQ(state.History()[0], std::string(258, 'y'));
+  EXPECT_EQ(state.Favorites(), std::vector<std::string>{"ok"});
+}
+
+TEST_F(AppStateTest, ReadOnlyProgramDirectoryRunsOnDefaults) {
+  if (geteuid() == 0) {
+    // root ignores directory permissions; a missing directory fails the same way.
+    AppState state(dir / "missing/varnok");
+    state.AddFavorite("http://x/");
+    state.AddSystemMessage("a", "b");
+    EXPECT_EQ(state.Favorites().front(), "http://x/");
+    return;
+  }
+  chmod(dir.path().c_str(), 0500);
+  AppState state(dir / "varnok");
+  state.AddFavorite("http://x/");
+  EXPECT_EQ(state.History(), std::vector<std::string>{Portal()});
+}
+
+TEST_F(AppStateTest, PathsAndUrls) {
+  AppState state("/a/b/update/varnok");
+  EXPECT_EQ(state.ModuleDirectory(), "/a/b/update/");
+  EXPECT_EQ(state.ParentDirectory(), "/a/b/");
+  EXPECT_EQ(state.ModulePath(), "/a/b/update/varnok");
+  EXPECT_EQ(AppState("C:\\dir\\v.exe").ModuleDirectory(), "C:/dir/");
+  EXPECT_EQ(AppState("/varnok").ModuleDirectory(), "/");
+  EXPECT_EQ(AppState("varnok").ModuleDirectory(), "");
+  state.SetPort("10101");
+  EXPECT_EQ(state.ExitUrl(), "http://localhost:10101/exit.ido");
+  EXPECT_EQ(state.FavoritesPagePath(), "/a/b/update/scj.htm");
+  EXPECT_EQ(state.UpdateXmlUrl(), config::SiteUrl() + "software/update.xml");
+  // Non-ASCII directories are carried through byte for byte.
+  EXPECT_EQ(AppState("/\xc4\xe3\xba\xc3/varnok").ModuleDirectory(), "/\xc4\xe3\xba\xc3/");
+}
+
+TEST_F(AppStateTest, ListOperations) {
+  AppState state(dir / "varnok");
+  state.ClearHistory();
+  state.AddHistory("a");
+  state.AddHistory("b");
+  state.AddHistory("c");
+  state.AddHistory("a");  // already there: keeps its position
+  EXPECT_EQ(state.History(), (std::vector<std::string>{"c", "b", "a"}));
+  state.DeleteHistory(0);
+  state.DeleteHistory(1);  // a stale id 1 now names "a"
+  EXPECT_EQ(state.History(), std::vector<std::string>{"b"});
+  state.DeleteHistory(-1);
+  state.DeleteHistory(1);
+  EXPECT_EQ(state.History(), std::vector<std::string>{"b"});
+  state.ClearHistory();
+  state.AddHistory("x");
+  EXPECT_EQ(state.History(), std::vector<std::string>{"x"});
+
+  state.AddFavorite("http://a/");
+  state.AddFavorite("http://a");  // differs by the slash
+  state.AddFavorite("");
+  EXPECT_EQ(state.Favorites(), (std::vector<std::string>{"http://a", "http://a/", Portal()}));
+}
+
+TEST_F(AppStateTest, FavoritesPageFollowsEveryChangeButNotOutOfRangeDeletes) {
+  AppState state(dir / "varnok");
+  const std::string page = dir / "scj.htm";
+  EXPECT_TRUE(ReadFileOrEmpty(page).empty());
+  state.AddFavorite("");  // opening the page with nothing added still writes it
+  const std::string first = ReadFileOrEmpty(page);
+  EXPECT_NE(first.find(Portal()), std::string::npos);
+  WriteFileOrDie(page, "marker");
+  state.DeleteFavorite(-1);
+  state.DeleteFavorite(1);
+  EXPECT_EQ(ReadFileOrEmpty(page), "marker");
+  state.DeleteFavorite(0);
+  EXPECT_EQ(ReadFileOrEmpty(page).find(Portal()), std::string::npos);
+}
+
+TEST_F(AppStateTest, SystemMessagesKeepTheNewest256) {
+  AppState state(dir / "varnok");
+  for (int i = 1; i <= 257; ++i) state.AddSystemMessage(i == 1 ? "" : "s", std::to_string(i));
+  auto messages = state.SystemMessages();
+  ASSERT_EQ(messages.size(), 256u);
+  EXPECT_EQ(messages.front().second, "2");
+  EXPECT_EQ(messages.back().second, "257");
+  const std::string page = ReadFileOrEmpty(dir / "sysmsg.htm");
+  EXPECT_EQ(page.find(">1<br>"), std::string::npos);
+  EXPECT_NE(page.find("<BODY>s2<br>s3<br>"), std::string::npos);
+}
+
+TEST_F(AppStateTest, SavedValuesCannotForgeLines) {
+  {
+    AppState state(dir / "varnok");
+    state.SetHomeUrl("http://ok/\r\n[soucangjia]\r\nurl1=forged");
+  }
+  AppState again(dir / "varnok");
+  EXPECT_EQ(again.HomeUrl(), "http://ok/");
+  EXPECT_EQ(again.Favorites(), std::vector<std::string>{Portal()});
+}
+
+}  // namespace

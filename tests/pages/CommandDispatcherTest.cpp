@@ -1,0 +1,98 @@
+#include "pages/CommandDispatcher.h"
+
+#include <gtest/gtest.h>
+
+#include "app/AppState.h"
+#include "support/TempDir.h"
+
+namespace {
+
+// Records what the command-URL check answered.
+class RecordingReply : public CommandReply {
+ public:
+  void SendErrorPage(int status, const char* reason) override { answer = std::to_string(status) + " " + reason; }
+  void SendPage(const std::string& path) override { answer = "page " + path; }
+  void SendNothing() override { answer = "nothing"; }
+  std::string answer = "unanswered";
+};
+
+class CommandDispatcherTest : public ::testing::Test {
+ protected:
+  CommandDispatcherTest() : state(dir / "varnok") {
+    for (const char* f : {"a", "b", "c"}) {
+      state.AddFavorite(f);
+      state.AddHistory(f);
+    }
+    state.DeleteFavorite(3);  // drop the portal entry: favorites [c, b, a]
+    state.DeleteHistory(3);
+  }
+  std::string Handle(const std::string& uri) {
+    RecordingReply reply;
+    EXPECT_TRUE(HandleCommandUrl(state, uri.c_str(), reply));
+    return reply.answer;
+  }
+  using List = std::vector<std::string>;
+  TempDir dir;
+  AppState state;
+};
+
+TEST_F(CommandDispatcherTest, DeleteFavoriteIdsAsTheClassicReaderReadsThem) {
+  EXPECT_EQ(Handle("/delscjitem_browser.ido?id=1"), "page " + dir / "scj.htm");
+  EXPECT_EQ(state.Favorites(), (List{"c", "a"}));
+  EXPECT_EQ(ReadFileOrEmpty(dir / "scj.htm").find(">b<"), std::string::npos);
+  Handle("/delscjitem_browser.ido?id=-1");
+  Handle("/delscjitem_browser.ido?id=2");
+  Handle("/delscjitem_browser.ido");
+  Handle("/delscjitem_browser.ido?id=99999999999999999999");
+  EXPECT_EQ(state.Favorites(), (List{"c", "a"}));
+  Handle("/delscjitem_browser.ido?id=1&x=0");
+  EXPECT_EQ(state.Favorites(), List{"c"});
+  Handle("/delscjitem_browser.ido?id=abc");  // no digits read as 0
+  EXPECT_TRUE(state.Favorites().empty());
+}
+
+TEST_F(CommandDispatcherTest, SetHomeTakesTheTextUpToTheFirstAmpersand) {
+  EXPECT_EQ(Handle("/sethome_browser.ido?homeurl=http://x/?a=1&b=2&Submit=s"), "page " + dir / "menu.htm");
+  EXPECT_EQ(state.HomeUrl(), "http://x/?a=1");
+  EXPECT_NE(ReadFileOrEmpty(dir / "menu.htm").find("value=\"http://x/?a=1\""), std::string::npos);
+  Handle("/sethome_browser.ido?nothing");
+  EXPECT_EQ(state.HomeUrl(), "http://x/?a=1");
+  Handle("/sethome_browser.ido?homeurl=");
+  EXPECT_EQ(state.HomeUrl(), "");
+  EXPECT_NE(ReadFileOrEmpty(dir / "menu.htm").find("value=\"\""), std::string::npos);
+}
+
+TEST_F(CommandDispatcherTest, HistoryCommands) {
+  Handle("/delhis_browser.ido?id=0");
+  EXPECT_EQ(state.History(), (List{"b", "a"}));
+  Handle("/delhis_browser.ido?id=2");
+  EXPECT_EQ(state.History(), (List{"b", "a"}));
+  EXPECT_EQ(Handle("/clearhis_browser.ido/"), "page " + dir / "menu.htm");
+  EXPECT_TRUE(state.History().empty());
+}
+
+TEST_F(CommandDispatcherTest, OrderOfRecognition) {
+  EXPECT_EQ(Handle("/exit.ido"), "501 Requested method is not implemented.");
+  EXPECT_EQ(Handle("/isserver_varnok.ido/delscjitem_browser.ido?id=0"), "501 <html></html>");
+  EXPECT_EQ(state.Favorites().size(), 3u);
+  EXPECT_EQ(Handle("/nosuch.ido"), "nothing");
+  EXPECT_EQ(Handle("/page.htm?x=.ido"), "nothing");
+  // The first command name decides: a delete-favorite URI carrying another name.
+  Handle("/delscjitem_browser.ido?id=0&clearhis_browser.ido");
+  EXPECT_EQ(state.History().size(), 3u);
+  EXPECT_EQ(state.Favorites().size(), 2u);
+  RecordingReply reply;
+  EXPECT_FALSE(HandleCommandUrl(state, "/scj.htm", reply));
+  EXPECT_FALSE(HandleCommandUrl(state, nullptr, reply));
+  EXPECT_EQ(reply.answer, "unanswered");
+}
+
+TEST(ParseDecimalIdTest, ReadsLikeAtoi) {
+  EXPECT_EQ(ParseDecimalId("  +12x"), 12);
+  EXPECT_EQ(ParseDecimalId("-3"), -3);
+  EXPECT_EQ(ParseDecimalId("x1"), 0);
+  EXPECT_EQ(ParseDecimalId(""), 0);
+  EXPECT_EQ(ParseDecimalId("4294967297"), 1);  // wraps like 32-bit arithmetic
+}
+
+}  // namespace

@@ -1,0 +1,75 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "platform/ExecutablePath.h"
+#include "platform/FileUtil.h"
+#include "platform/GbkCodec.h"
+#include "platform/ProcessLauncher.h"
+#include "platform/ProcessScan.h"
+#include "platform/SharedMemoryToken.h"
+#include "support/ChildProcess.h"
+#include "support/TempDir.h"
+
+namespace {
+
+using Parts = std::vector<std::string>;
+
+TEST(ProcessLauncherTest, SplitsAQuotedPathAndTheRest) {
+  EXPECT_EQ(platform::SplitCommandLine("\"/a b/varnok\"-update"), (Parts{"/a b/varnok", "-update"}));
+  EXPECT_EQ(platform::SplitCommandLine("\"/a/varnok\" -update  x"), (Parts{"/a/varnok", "-update", "x"}));
+  EXPECT_EQ(platform::SplitCommandLine("/a/varnok"), Parts{"/a/varnok"});
+  EXPECT_EQ(platform::SplitCommandLine("\"/unterminated"), Parts{"/unterminated"});
+  EXPECT_TRUE(platform::SplitCommandLine("  ").empty());
+}
+
+TEST(ProcessLauncherTest, LaunchedProgramRunsOnItsOwn) {
+  TempDir dir;
+  const std::string marker = dir / "launched";
+  WriteFileOrDie(dir / "script.sh", "#!/bin/sh\necho \"$1\" > " + marker + "\n");
+  chmod((dir / "script.sh").c_str(), 0755);
+  ASSERT_TRUE(platform::LaunchDetached("\"" + dir / "script.sh" + "\"-update"));
+  ASSERT_TRUE(WaitUntil([&] { return ReadFileOrEmpty(marker) == "-update\n"; }, std::chrono::seconds(10)));
+  EXPECT_FALSE(platform::LaunchDetached(""));
+}
+
+TEST(ProcessScanTest, CountsByExactExecutableName) {
+  const std::string self = platform::ExecutablePath();
+  const std::string name = self.substr(self.rfind('/') + 1);
+  EXPECT_GE(platform::CountProcessesNamed(name, 10), 1);
+  EXPECT_EQ(platform::CountProcessesNamed(name.substr(0, name.size() - 1), 10), 0);
+  EXPECT_FALSE(platform::AnyOtherProcessRuns(self + "-nonexistent"));
+  ChildProcess sleeper({"/bin/sleep", "30"});
+  ASSERT_TRUE(WaitUntil([] { return platform::AnyOtherProcessRuns("/usr/bin/sleep"); }, std::chrono::seconds(5)));
+}
+
+TEST(SharedMemoryTokenTest, PublishedWhileAliveAndGoneAfterwards) {
+  const std::string url = UniqueSiteUrl();
+  EXPECT_EQ(platform::SharedMemoryToken::ReadHead(url), "");
+  {
+    platform::SharedMemoryToken token(url);
+    ASSERT_TRUE(token.IsOpen());
+    EXPECT_EQ(platform::SharedMemoryToken::ReadHead(url), url);
+  }
+  EXPECT_EQ(platform::SharedMemoryToken::ReadHead(url), "");
+}
+
+TEST(FileUtilTest, AtomicWriteReplacesAndLeavesNoTemporaryFiles) {
+  TempDir dir;
+  ASSERT_TRUE(platform::WriteFileAtomically(dir / "f", "one"));
+  ASSERT_TRUE(platform::WriteFileAtomically(dir / "f", "two"));
+  EXPECT_EQ(ReadFileOrEmpty(dir / "f"), "two");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+  EXPECT_FALSE(platform::WriteFileAtomically(dir / "missing/f", "x"));
+}
+
+TEST(GbkCodecTest, RoundTripsChineseAndSurvivesBadBytes) {
+  const std::string utf8 = "\xe6\x94\xb6\xe8\x97\x8f\xe5\xa4\xb9";  // 收藏夹
+  EXPECT_EQ(platform::Utf8ToGbk(utf8), "\xca\xd5\xb2\xd8\xbc\xd0");
+  EXPECT_EQ(platform::GbkToUtf8("\xca\xd5\xb2\xd8\xbc\xd0"), utf8);
+  EXPECT_EQ(platform::GbkToUtf8("ab\xff"), "ab?");
+}
+
+}  // namespace
