@@ -1,0 +1,12 @@
+#include "ui/CExplorer1.h"
+
+#include <QUrl>
+
+#include "ui/ControlIds.h"
+
+CExplorer1::CExplorer1(QWidget* parent) : QWebEngineView(parent) {
+  setObjectName(QStringLiteral("CExplorer1"));
+  SetControlId(this, ids::IDC_EXPLORER_GUANGGAO);
+}
+
+void CExplorer1::navigate(const QString& url) { load(QUrl(url)); }

@@ -1,0 +1,41 @@
+#pragma once
+#include <QString>
+#include <QWidget>
+
+class CExplorer1;
+class CExplorer2;
+
+// The right-hand side bar (template 132) with its two side pages: the advertisement page
+// guanggao.htm (control 1013), kept out of sight, and the system-message page
+// sysmsg.htm (control 1015), which fills the bar. Both come from the embedded server.
+// The main frame creates this bar hidden; its pages keep loading all the same.
+class CSystemDialogBar : public QWidget {
+  Q_OBJECT
+
+ public:
+  static constexpr int kHiddenTop = -1000;
+
+  // `localBaseUrl` is the embedded server's base URL, ending in "/".
+  explicit CSystemDialogBar(const QString& localBaseUrl, QWidget* parent = nullptr);
+
+  // Parks the advertisement page above the bar and gives the message page the host's
+  // whole area; `hostSize` is the size of the bar's host.
+  void layoutControls(const QSize& hostSize);
+
+  // The answer to a system-message notice: reload the message page if it has finished
+  // loading, otherwise drop the notice. When the server's base URL has changed since the
+  // pages were requested (it moved off a busy port), both pages are requested again from
+  // the new one. Returns whether the message page was reloaded.
+  bool refreshMessagePage(const QString& localBaseUrl);
+
+  CExplorer1* advertisementPage() const { return advertisement_; }
+  CExplorer2* messagePage() const { return messages_; }
+  QSize sizeHint() const override;
+
+ private:
+  void navigatePages(const QString& localBaseUrl);
+
+  QString localBaseUrl_;
+  CExplorer1* advertisement_;
+  CExplorer2* messages_;
+};
