@@ -1,3 +1,19 @@
 #include "webclient/ShutdownWakeUp.h"
 
-void SendShutdownWakeUp(const std::string&) {}
+#include <algorithm>
+#include <cstdio>
+
+#include "webclient/Connection.h"
+#include "webclient/UrlParser.h"
+
+void SendShutdownWakeUp(const std::string& exitUrl) {
+  UrlParser url(exitUrl);
+  Connection connection;
+  // A failure is reported by connect and write themselves; shutdown goes on regardless.
+  connection.connect(url.host(), 0, 0);
+  char request[UrlParser::kWorkBuffer + 32];
+  int length = std::snprintf(request, sizeof request, "GET /%s HTTP/1.0\r\n\r\n", url.path() ? url.path() : "");
+  if (length < 0) return;
+  connection.write(request, std::min(static_cast<size_t>(length), sizeof request - 1));
+  connection.close();
+}

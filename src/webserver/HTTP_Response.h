@@ -1,0 +1,44 @@
+#pragma once
+#include <cstddef>
+#include <string>
+
+#include "pages/CommandDispatcher.h"
+
+class HTTP_Handler;
+class HTTP_Request;
+class Socket_IO;
+struct Server_Context;
+
+// Decides and sends the answer to a parsed request: an error page, a file (or only its
+// header for HEAD), the output of a CGI program, or the page of a command URL. Every
+// answer ends in the handler's finish(), which closes the connection.
+class HTTP_Response : public CommandReply {
+ public:
+  HTTP_Response(Socket_IO& io, HTTP_Request& request, HTTP_Handler& handler, Server_Context& context);
+
+  void respond();
+  void send_error_page(int status, const char* reason);
+
+  // How a command URL is answered.
+  void SendErrorPage(int status, const char* reason) override;
+  void SendPage(const std::string& path) override;
+  void SendNothing() override;
+
+  // The whole error response for a request of `version` (null: the page alone).
+  static std::string error_response(const char* version, int status, const char* reason);
+
+ private:
+  void prepare_ok_header();
+  void serve();
+  void check_put_authorization();
+  void run_cgi();
+
+  Socket_IO& io_;
+  HTTP_Request& request_;
+  HTTP_Handler& handler_;
+  Server_Context& context_;
+  const char* header_ = "";
+  size_t header_length_ = 0;
+  const char* trailer_ = "";
+  size_t trailer_length_ = 0;
+};

@@ -1,0 +1,57 @@
+#include "webserver/Plain_Socket_IO.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <vector>
+
+#include "webserver/IO_Completion.h"
+
+namespace {
+
+// Result codes of a failed transfer, as the handler maps them to statuses.
+constexpr int kNotReadable = 1;
+constexpr int kOpenFailed = 2;
+constexpr int kStatFailed = 4;
+constexpr int kUploadRefused = 5;
+constexpr int kTransferFailed = -1;
+
+bool ReadWhole(int fd, std::vector<char>& buffer) {
+  size_t done = 0;
+  while (done < buffer.size()) {
+    ssize_t n = ::read(fd, buffer.data() + done, buffer.size() - done);
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+void Plain_Socket_IO::send_file(const char* path, const char* header, size_t headerLength, const char* trailer,
+                                size_t trailerLength) {
+  if (::access(path, R_OK) != 0) return handler().on_send_file_failed(kNotReadable);
+  struct stat status {};
+  if (::stat(path, &status) != 0) return handler().on_send_file_failed(kStatFailed);
+  // Only regular files are served: a directory, a pipe or a device counts as a file
+  // that cannot be opened (a pipe would otherwise block the server on open).
+  if (!S_ISREG(status.st_mode)) return handler().on_send_file_failed(kOpenFailed);
+  int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return handler().on_send_file_failed(kOpenFailed);
+  std::vector<char> buffer(static_cast<size_t>(status.st_size));
+  const bool read = ReadWhole(fd, buffer);
+  ::close(fd);
+  // A file that shrank while it was read is not sent with bytes that were never read.
+  if (!read) return handler().on_send_file_failed(kTransferFailed);
+  bool sent = send_bytes(header, headerLength) && send_bytes(buffer.data(), buffer.size()) &&
+              send_bytes(trailer, trailerLength);
+  if (sent)
+    handler().on_file_sent();
+  else
+    handler().on_send_file_failed(kTransferFailed);
+}
+
+void Plain_Socket_IO::receive_file(const char*, const char*, size_t, size_t) {
+  handler().on_receive_file_failed(kUploadRefused);
+}
