@@ -52,7 +52,7 @@ void AppState::Load() {
   const std::string path = IniPath();
   if (!platform::FileExists(path)) {
     // First start: lay down the default file; the defaults above already equal it.
-    platform::WriteFileAtomically(path, FormatVarnokIni(homeUrl_, history_, favorites_));
+    platform::WriteFileAtomically(path, FormatVarnokIni(homeUrl_, history_, favorites_), true);
     return;
   }
   IniFile ini;
@@ -72,7 +72,7 @@ void AppState::Save() const {
     bytes = FormatVarnokIni(homeUrl_, history_, favorites_);
   }
   // An unwritable program directory is not reported: the program runs on defaults.
-  platform::WriteFileAtomically(IniPath(), bytes);
+  platform::WriteFileAtomically(IniPath(), bytes, true);
 }
 
 std::string AppState::SiteUrl() const { return config::SiteUrl(); }

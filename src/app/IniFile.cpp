@@ -1,8 +1,5 @@
 #include "app/IniFile.h"
 
-#include <algorithm>
-#include <cctype>
-
 #include "platform/FileUtil.h"
 
 namespace {
@@ -15,9 +12,10 @@ std::string Trim(const std::string& text, size_t begin, size_t end) {
   return text.substr(begin, end - begin);
 }
 
+// Names compare without regard to ASCII letter case; GBK bytes are left alone.
 std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  for (char& c : text)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   return text;
 }
 
@@ -69,10 +67,12 @@ std::string IniFile::Get(const std::string& section, const std::string& key) con
 
 std::vector<std::string> IniFile::UrlList(const std::string& section) const {
   std::vector<std::string> values;
+  auto s = sections_.find(Lower(section));
+  if (s == sections_.end()) return values;
   for (size_t i = 1;; ++i) {
-    std::string value = Get(section, "url" + std::to_string(i));
-    if (value.empty()) break;
-    values.push_back(std::move(value));
+    auto k = s->second.find("url" + std::to_string(i));
+    if (k == s->second.end() || k->second.empty()) break;
+    values.push_back(k->second.substr(0, kMaxValueLength));
   }
   return values;
 }

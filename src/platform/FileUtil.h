@@ -5,8 +5,9 @@ namespace platform {
 
 // Replaces the file at `path` with `bytes` so that a reader (or a crash) sees either
 // the old content or the new one, never a part: the bytes go to a temporary file in
-// the same directory, which is then renamed over the target.
-bool WriteFileAtomically(const std::string& path, const std::string& bytes);
+// the same directory, which is then renamed over the target. With `durable` the bytes
+// are flushed to the disk before the rename, so a crash cannot leave an empty file.
+bool WriteFileAtomically(const std::string& path, const std::string& bytes, bool durable = false);
 
 // Reads a whole file; false when it cannot be opened or read.
 bool ReadWholeFile(const std::string& path, std::string* bytes);
