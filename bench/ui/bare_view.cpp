@@ -1,0 +1,25 @@
+// The smallest Qt WebEngine browser we can write: one maximized window with one page
+// view, loading the URL given as the only argument. The start-up benchmark measures it
+// side by side with varnok to see what the shell adds on top of the engine.
+#include <unistd.h>
+
+#include <QApplication>
+#include <QUrl>
+#include <QWebEngineView>
+
+#include <cstdio>
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: %s URL\n", argv[0]);
+    return 2;
+  }
+  // The engine refuses to run its sandbox as root; varnok turns it off the same way.
+  if (geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  QApplication app(argc, argv);
+  QWebEngineView view;
+  view.load(QUrl::fromUserInput(QString::fromLocal8Bit(argv[1])));
+  view.showMaximized();
+  return app.exec();
+}
