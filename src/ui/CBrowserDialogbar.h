@@ -1,0 +1,57 @@
+#pragma once
+#include <QRect>
+#include <QWidget>
+#include <string>
+
+class QComboBox;
+
+// The address bar: back, forward, refresh, the address box, go, home, favorites, add
+// favorite, save, "网址导航", "其他功能", the busy indicator's slot and, flush right,
+// tile and close page. Controls sit where the bar's dialog template puts them and
+// carry their control ids; every button click comes out as commandIssued(id).
+//
+// The address box lists addresses newest first. Each entry keeps the GBK bytes it was
+// made from, so entries are compared byte for byte, never through their display text.
+class CBrowserDialogbar : public QWidget {
+  Q_OBJECT
+
+ public:
+  // Where the three right-hand controls go in a bar `barWidth` wide, given their
+  // current rectangles: close page 5 pixels from the right edge, tile 5 pixels left of
+  // it, and the busy slot ending 5 pixels left of tile, half as wide and as high as it.
+  struct RightEdge {
+    QRect closePage, tile, busy;
+  };
+  static RightEdge FlushRight(int barWidth, const QRect& closePage, const QRect& tile);
+
+  explicit CBrowserDialogbar(QWidget* parent = nullptr);
+
+  QComboBox* addressBox() const { return addressBox_; }
+  // Index of the entry whose bytes equal `address`, or -1.
+  int findAddress(const std::string& address) const;
+  // Inserts `address` as entry 0 and selects it.
+  void insertAddressAtTop(const std::string& address);
+  void selectAddress(int index);
+  std::string addressAt(int index) const;
+  // What the box's edit field holds now, as GBK.
+  std::string addressText() const;
+
+  // Moves the flush-right controls for the bar's current width.
+  void layoutControls();
+
+ signals:
+  void commandIssued(int controlId);
+  // The user picked entry `index` from the drop-down list.
+  void addressChosen(int index);
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void createControls();
+  QWidget* addIconButton(int id, int x, int iconKind, const QString& tip);
+  QWidget* addTextButton(int id, int x, int width, const QString& caption);
+  void addBusySlot();
+
+  QComboBox* addressBox_ = nullptr;
+};

@@ -1,0 +1,18 @@
+#pragma once
+#include <QMdiArea>
+
+// The main frame's page area: holds the page windows and paints the background picture
+// stretched over the whole area behind them.
+class CClientWnd : public QMdiArea {
+  Q_OBJECT
+
+ public:
+  explicit CClientWnd(QWidget* parent = nullptr);
+
+  // The picture as compiled into the program; loaded afresh at every paint.
+  static QPixmap BackgroundPicture();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+};

@@ -1,0 +1,242 @@
+#include "ui/CMainFrame.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QToolBar>
+#include <QWebEngineView>
+
+#include "app/AppState.h"
+#include "app/WindowSystem.h"
+#include "ui/AddressTrim.h"
+#include "ui/CBrowserDialogbar.h"
+#include "ui/CChildFrame.h"
+#include "ui/CClientWnd.h"
+#include "ui/ControlIds.h"
+#include "ui/CvarnokView.h"
+#include "ui/GbkBoundary.h"
+#include "ui/WindowPlacement.h"
+#if __has_include("ui/CBusyStatic.h")
+#include "ui/CBusyStatic.h"
+#define VARNOK_HAVE_BUSY_STATIC 1
+#endif
+
+CMainFrame::CMainFrame(AppState& state, QWidget* parent)
+    : QMainWindow(parent), state_(state), clientWnd_(new CClientWnd(this)) {
+  setMinimumSize(800, 600);
+  setCentralWidget(clientWnd_);
+  connect(clientWnd_, &QMdiArea::subWindowActivated, this, &CMainFrame::onPageWindowActivated);
+  createBars();
+  resetMainTitle();
+  // The first navigation comes once the loop runs, after the frame has been shown.
+  QMetaObject::invokeMethod(this, &CMainFrame::onStartup, Qt::QueuedConnection);
+}
+
+// Each bar sits in its own host; further bars join here, one function each.
+void CMainFrame::createBars() { createAddressBar(); }
+
+void CMainFrame::createAddressBar() {
+  addressBar_ = new CBrowserDialogbar(this);
+  addressBarHost_ = addBarHost(addressBar_, Qt::TopToolBarArea);
+  connect(addressBar_, &CBrowserDialogbar::commandIssued, this, &CMainFrame::handleCommand);
+  connect(addressBar_, &CBrowserDialogbar::addressChosen, this, &CMainFrame::onAddressChosen);
+  addressBar_->addressBox()->lineEdit()->installEventFilter(this);
+}
+
+QToolBar* CMainFrame::addBarHost(QWidget* bar, Qt::ToolBarArea area) {
+  auto* host = new QToolBar(this);
+  host->setMovable(false);
+  host->setFloatable(false);
+  host->setContentsMargins(0, 0, 0, 0);
+  bar->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+  host->addWidget(bar);
+  addToolBar(area, host);
+  return host;
+}
+
+void CMainFrame::resetMainTitle() {
+  const QString title = gbk_boundary::FromGbk(MainTitle());
+  if (windowTitle() != title) setWindowTitle(title);
+}
+
+void CMainFrame::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  // Whatever composes a caption from a maximized page window's title, the main window
+  // shows the main title.
+  if (event->type() == QEvent::WindowTitleChange) resetMainTitle();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+  QMainWindow::closeEvent(event);
+  if (event->isAccepted()) emit closed();
+}
+
+void CMainFrame::onStartup() {
+  started_ = true;
+  navigate(state_.CurrentUrl(), true);
+}
+
+void CMainFrame::onSystemMessagesChanged() {
+  if (!started_) return;
+  QWebEngineView* page = systemMessagePage();
+  // A notice that arrives while the page is still loading is dropped.
+  if (page && !page->page()->isLoading()) page->reload();
+}
+
+void CMainFrame::navigate(const std::string& address, bool addToAddressBox) {
+  if (addToAddressBox && addressBar_->findAddress(address) < 0) addressBar_->insertAddressAtTop(address);
+  state_.SetCurrentUrl(address);
+  CvarnokView* view = activeView();
+  if (!view) view = openNewPageWindow();
+  view->navigateTo(address);
+  state_.AddHistory(address);
+}
+
+void CMainFrame::showAddress(const std::string& address) {
+  const int index = addressBar_->findAddress(address);
+  if (index >= 0)
+    addressBar_->selectAddress(index);
+  else
+    addressBar_->insertAddressAtTop(address);
+}
+
+CvarnokView* CMainFrame::openNewPageWindow() {
+  auto* window = new CChildFrame(state_, this);
+  clientWnd_->addSubWindow(window);
+  window->showAsNew();
+  clientWnd_->setActiveSubWindow(window);
+  window->view()->initialUpdate();
+  return window->view();
+}
+
+CvarnokView* CMainFrame::activeView() const {
+  // The current page window stays current while the application is inactive, where
+  // the active one would be none.
+  auto* window = qobject_cast<CChildFrame*>(clientWnd_->currentSubWindow());
+  return window ? window->view() : nullptr;
+}
+
+QList<CChildFrame*> CMainFrame::pageWindows() const {
+  QList<CChildFrame*> windows;
+  for (QMdiSubWindow* window : clientWnd_->subWindowList(QMdiArea::CreationOrder))
+    if (auto* page = qobject_cast<CChildFrame*>(window)) windows.append(page);
+  return windows;
+}
+
+void CMainFrame::tilePageWindows() {
+  QList<CChildFrame*> windows;
+  for (CChildFrame* window : pageWindows())
+    if (!window->isMinimized()) windows.append(window);
+  for (CChildFrame* window : windows)
+    if (window->isMaximized()) window->showNormal();
+  const std::vector<QRect> cells = TileHorizontally(windows.size(), clientWnd_->viewport()->rect());
+  for (int i = 0; i < windows.size(); ++i) windows[i]->setGeometry(cells[static_cast<size_t>(i)]);
+}
+
+void CMainFrame::startBusy() {
+#ifdef VARNOK_HAVE_BUSY_STATIC
+  if (auto* busy = dynamic_cast<CBusyStatic*>(FindControl(addressBar_, ids::IDC_STATIC_BUSY))) {
+    busy->setLoadingQuery([this] { return activePageLoading(); });
+    busy->start();
+  }
+#endif
+}
+
+bool CMainFrame::activePageLoading() const {
+  CvarnokView* view = activeView();
+  return view && view->isLoading();
+}
+
+void CMainFrame::onPageWindowActivated(QMdiSubWindow* window) {
+  auto* page = qobject_cast<CChildFrame*>(window);
+  if (!page) return;
+  const std::string address = page->view()->locationUrl();
+  if (!address.empty()) showAddress(address);
+  if (page->view()->isLoading()) startBusy();
+}
+
+void CMainFrame::handleCommand(int controlId) {
+  switch (controlId) {
+    case ids::IDC_BUTTON_GO: goToTypedAddress(); return;
+    case ids::IDC_BUTTON_HOME: goHome(); return;
+    case ids::IDC_BUTTON_NAVIGATION: goToPortalNavigation(); return;
+    case ids::IDC_BUTTON_FAVORITES: openFavoritesPage(); return;
+    case ids::IDC_BUTTON_OTHER: openOtherFunctionsPage(); return;
+    case ids::IDC_BUTTON_BROWSER: toggleAddressBar(); return;
+    default:
+      // Page commands go to the current page; without one they have no taker.
+      if (CvarnokView* view = activeView()) view->handleCommand(controlId);
+  }
+}
+
+void CMainFrame::onAddressChosen(int index) { navigate(addressBar_->addressAt(index), false); }
+
+void CMainFrame::goToTypedAddress() {
+  const std::string typed = addressBar_->addressText();
+  openNewPageWindow();
+  const std::string address = TrimGbkBlanks(typed);
+  if (!address.empty()) navigate(address, true);
+}
+
+void CMainFrame::navigateTypedAddressHere() {
+  const std::string address = TrimGbkBlanks(addressBar_->addressText());
+  if (!address.empty()) navigate(address, true);
+}
+
+void CMainFrame::goHome() {
+  const std::string address = TrimGbkBlanks(state_.HomeUrl());
+  if (!address.empty()) navigate(address, true);
+}
+
+void CMainFrame::goToPortalNavigation() {
+  const std::string address = TrimGbkBlanks(state_.PortalNavigationUrl());
+  if (!address.empty()) navigate(address, true);
+}
+
+void CMainFrame::openFavoritesPage() {
+  const std::string path = state_.FavoritesPagePath();
+  state_.AddFavorite(std::string());  // adds nothing; rewrites scj.htm from the list
+  openNewPageWindow()->navigateToFile(path);
+}
+
+void CMainFrame::openOtherFunctionsPage() {
+  const std::string path = state_.MenuPagePath();
+  state_.WriteMenuPage();
+  openNewPageWindow()->navigateToFile(path);
+}
+
+void CMainFrame::toggleAddressBar() { addressBarHost_->setVisible(!addressBarHost_->isVisible()); }
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+  const bool inAddressBox = watched == addressBar_->addressBox()->lineEdit();
+  if (inAddressBox && (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride)) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (event->type() == QEvent::ShortcutOverride) {
+      // Keeps application shortcuts from taking these keys away from the box.
+      const bool ours = key->matches(QKeySequence::Copy) || key->matches(QKeySequence::Paste) ||
+                        key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+      if (ours) event->accept();
+      return false;
+    }
+    if (handleAddressBoxKey(key)) return true;
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+bool CMainFrame::handleAddressBoxKey(QKeyEvent* key) {
+  QLineEdit* edit = addressBar_->addressBox()->lineEdit();
+  if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+    navigateTypedAddressHere();
+    return true;
+  }
+  if (key->matches(QKeySequence::Copy)) {
+    edit->copy();
+    return true;
+  }
+  if (key->matches(QKeySequence::Paste)) {
+    edit->paste();
+    return true;
+  }
+  return false;
+}

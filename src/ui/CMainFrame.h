@@ -1,0 +1,88 @@
+#pragma once
+#include <QMainWindow>
+#include <string>
+
+class AppState;
+class CBrowserDialogbar;
+class CChildFrame;
+class CClientWnd;
+class CvarnokView;
+class QMdiSubWindow;
+class QToolBar;
+class QWebEngineView;
+
+// The browser's single top-level window: the page area with its page windows, the
+// address bar above it, and the navigation logic behind the address box and the
+// frame's buttons. Its caption is the main title at all times; it has no menu bar.
+class CMainFrame : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  explicit CMainFrame(AppState& state, QWidget* parent = nullptr);
+
+  // Opens the address in the current page window (a new one when there is none) and
+  // records it in the history; with `addToAddressBox` an address not yet in the box
+  // is inserted at the top and selected.
+  void navigate(const std::string& address, bool addToAddressBox);
+  // Selects `address` in the address box, inserting it at the top when missing.
+  void showAddress(const std::string& address);
+  // A new, empty page window, which becomes the current one; returns its view.
+  CvarnokView* openNewPageWindow();
+  // The view of the current page window, or null.
+  CvarnokView* activeView() const;
+  QList<CChildFrame*> pageWindows() const;
+
+  // Page windows stacked as full-width rows (a grid when there are many).
+  void tilePageWindows();
+  // Starts the busy indicator of the address bar, when there is one.
+  void startBusy();
+  bool activePageLoading() const;
+  void resetMainTitle();
+  bool started() const { return started_; }
+
+  // The frame's own commands (go, home, favorites, portal navigation, other functions)
+  // and, through the current view, the page commands.
+  void handleCommand(int controlId);
+  void goToTypedAddress();
+  void goHome();
+  void goToPortalNavigation();
+  void openFavoritesPage();
+  void openOtherFunctionsPage();
+  // Enter in the address box.
+  void navigateTypedAddressHere();
+  // Shows or hides the address bar.
+  void toggleAddressBar();
+
+  // Notices from other threads, delivered as queued calls.
+  void onSystemMessagesChanged();
+  void onStartup();
+
+  CBrowserDialogbar* addressBar() const { return addressBar_; }
+  CClientWnd* clientArea() const { return clientWnd_; }
+  // The side page that shows the system messages, once a side bar provides one.
+  virtual QWebEngineView* systemMessagePage() const { return nullptr; }
+
+ signals:
+  // The main window was closed (close box, exit request or shutdown signal).
+  void closed();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  QMenu* createPopupMenu() override { return nullptr; }
+
+ private:
+  void createBars();
+  void createAddressBar();
+  QToolBar* addBarHost(QWidget* bar, Qt::ToolBarArea area);
+  void onPageWindowActivated(QMdiSubWindow* window);
+  void onAddressChosen(int index);
+  bool handleAddressBoxKey(QKeyEvent* key);
+
+  AppState& state_;
+  CClientWnd* clientWnd_;
+  QToolBar* addressBarHost_ = nullptr;
+  CBrowserDialogbar* addressBar_ = nullptr;
+  bool started_ = false;
+};

@@ -1,0 +1,123 @@
+#include "ui/CvarnokView.h"
+
+#include <QFile>
+#include <QFileDialog>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QShortcut>
+#include <QWebEngineDownloadRequest>
+#include <QWebEngineSettings>
+
+#include "app/AppState.h"
+#include "ui/CMainFrame.h"
+#include "ui/ControlIds.h"
+#include "ui/CvarnokPage.h"
+#include "ui/GbkBoundary.h"
+
+CvarnokView::CvarnokView(AppState& state, CMainFrame* frame, QWidget* parent)
+    : QWebEngineView(parent), state_(state), frame_(frame) {
+  setPage(new CvarnokPage([frame] { return frame->openNewPageWindow(); }, this));
+  // Scripts may open windows (window.open), as pages written for the classic control expect.
+  settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, true);
+  connectEngineEvents();
+  auto* print = new QShortcut(QKeySequence::Print, this);
+  print->setContext(Qt::WidgetWithChildrenShortcut);
+  connect(print, &QShortcut::activated, this, &CvarnokView::printPage);
+}
+
+CvarnokView::~CvarnokView() {
+  // Restores the main caption once the page window is gone.
+  QPointer<CMainFrame> frame(frame_);
+  QMetaObject::invokeMethod(
+      frame_, [frame] { if (frame) frame->resetMainTitle(); }, Qt::QueuedConnection);
+}
+
+void CvarnokView::connectEngineEvents() {
+  // Loading begins (navigation requested, download begins), the address is committed,
+  // the document completes or fails, the title arrives: each refreshes the captions.
+  connect(this, &QWebEngineView::loadStarted, this, &CvarnokView::onLoadStarted);
+  connect(this, &QWebEngineView::urlChanged, this, &CvarnokView::refreshCaptions);
+  connect(this, &QWebEngineView::loadFinished, this, &CvarnokView::onLoadFinished);
+  connect(this, &QWebEngineView::titleChanged, this, &CvarnokView::refreshCaptions);
+}
+
+void CvarnokView::initialUpdate() {
+  if (state_.MaximizedPages()) return;
+  QPointer<CMainFrame> frame(frame_);
+  QMetaObject::invokeMethod(
+      frame_, [frame] { if (frame) frame->tilePageWindows(); }, Qt::QueuedConnection);
+}
+
+void CvarnokView::navigateTo(const std::string& address) { load(gbk_boundary::UrlFromGbk(address)); }
+
+void CvarnokView::navigateToFile(const std::string& path) { load(QUrl::fromLocalFile(QFile::decodeName(path.c_str()))); }
+
+std::string CvarnokView::locationUrl() const { return gbk_boundary::GbkFromUrl(url()); }
+
+bool CvarnokView::handleCommand(int controlId) {
+  switch (controlId) {
+    case ids::IDC_BUTTON_BACK: back(); return true;
+    case ids::IDC_BUTTON_FORWARD: forward(); return true;
+    case ids::IDC_BUTTON_REFRESH: reload(); return true;
+    case ids::IDC_BUTTON_ADD_FAVORITE: addToFavorites(); return true;
+    case ids::IDC_BUTTON_TILE: tileAll(); return true;
+    case ids::IDC_BUTTON_CLOSE_PAGE: closePage(); return true;
+    case ids::IDC_BUTTON_SAVE: saveAs(); return true;
+    default: return false;
+  }
+}
+
+void CvarnokView::addToFavorites() { state_.AddFavorite(locationUrl()); }
+
+void CvarnokView::tileAll() {
+  frame_->tilePageWindows();
+  state_.SetMaximizedPages(false);
+}
+
+void CvarnokView::closePage() {
+  QPointer<QWidget> pageWindow(parentWidget());
+  QMetaObject::invokeMethod(
+      this, [pageWindow] { if (pageWindow) pageWindow->close(); }, Qt::QueuedConnection);
+}
+
+void CvarnokView::saveAs() {
+  const QString suggested = title().isEmpty() ? QStringLiteral("page.htm") : title() + QStringLiteral(".htm");
+  const QString path = QFileDialog::getSaveFileName(this, QString(), suggested);
+  if (path.isEmpty()) return;
+  page()->save(path, QWebEngineDownloadRequest::CompleteHtmlSaveFormat);
+}
+
+void CvarnokView::printPage() {
+  // The engine prints asynchronously; the printer lives until it reports back.
+  auto* printer = new QPrinter;
+  QPrintDialog dialog(printer, this);
+  if (dialog.exec() != QDialog::Accepted) {
+    delete printer;
+    return;
+  }
+  connect(this, &QWebEngineView::printFinished, this, [printer] { delete printer; }, Qt::SingleShotConnection);
+  print(printer);
+}
+
+void CvarnokView::onLoadStarted() {
+  loading_ = true;
+  refreshCaptions();
+  frame_->startBusy();
+}
+
+void CvarnokView::onLoadFinished() {
+  loading_ = false;
+  refreshCaptions();
+}
+
+void CvarnokView::refreshCaptions() {
+  if (QWidget* pageWindow = parentWidget()) pageWindow->setWindowTitle(title());
+  frame_->resetMainTitle();
+}
+
+void CvarnokView::resizeEvent(QResizeEvent* event) {
+  QWebEngineView::resizeEvent(event);
+  frame_->resetMainTitle();
+}

@@ -1,0 +1,53 @@
+#pragma once
+#include <QWebEngineView>
+#include <string>
+
+class AppState;
+class CMainFrame;
+
+// One web page inside a page window. It keeps the captions current while the page
+// loads (the main window keeps the main title, the page window shows the page's
+// title), starts the busy indicator when loading begins, turns pop-ups into new page
+// windows and carries out the page commands of the address bar.
+class CvarnokView : public QWebEngineView {
+  Q_OBJECT
+
+ public:
+  CvarnokView(AppState& state, CMainFrame* frame, QWidget* parent = nullptr);
+  ~CvarnokView() override;
+
+  // First shown: all page windows are re-tiled, unless the user has maximized one.
+  void initialUpdate();
+
+  // Loads a GBK address as typed, or a local file.
+  void navigateTo(const std::string& address);
+  void navigateToFile(const std::string& path);
+
+  // True from the start of a load until it finishes.
+  bool isLoading() const { return loading_; }
+  // The page's address as GBK; empty while the view shows nothing.
+  std::string locationUrl() const;
+
+  // The address bar's page commands (back, forward, refresh, add favorite, tile,
+  // close page, save). False for an id that is not a page command.
+  bool handleCommand(int controlId);
+
+  void addToFavorites();
+  void tileAll();
+  void closePage();
+  void saveAs();
+  void printPage();
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void connectEngineEvents();
+  void onLoadStarted();
+  void onLoadFinished();
+  void refreshCaptions();
+
+  AppState& state_;
+  CMainFrame* frame_;
+  bool loading_ = false;
+};

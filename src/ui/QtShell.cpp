@@ -1,0 +1,49 @@
+#include "ui/QtShell.h"
+
+#include <unistd.h>
+
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/CommandLine.h"
+#include "app/VarnokApp.h"
+#include "ui/QtWindowSystem.h"
+
+namespace {
+
+const char kNoDisplay[] =
+    "varnok: no display can be opened; start it with --headless to run without windows\n";
+
+QtMessageHandler previousHandler = nullptr;
+
+// Qt ends the process with abort() when its platform plugin cannot reach the display.
+// While the application object is being built, such a fatal message becomes our one
+// line and a plain non-zero exit instead.
+void ExitOnFatalDuringStartup(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (type == QtFatalMsg) {
+    std::fputs(kNoDisplay, stderr);
+    _exit(2);
+  }
+  // Other messages (the plugin's own explanations) stay quiet unless asked for.
+  if (std::getenv("VARNOK_VERBOSE") && previousHandler) previousHandler(type, context, message);
+}
+
+}  // namespace
+
+int RunQtShell(int argc, char** argv, const std::string& commandLine) {
+  if (!DisplayAvailable()) {
+    std::fputs(kNoDisplay, stderr);
+    return 2;
+  }
+  // The web engine's sandbox refuses to run as root.
+  if (geteuid() == 0) setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
+
+  previousHandler = qInstallMessageHandler(ExitOnFatalDuringStartup);
+  QApplication application(argc, argv);
+  qInstallMessageHandler(previousHandler);
+
+  QtWindowSystem windows;
+  VarnokApp app(windows, commandLine);
+  return app.Run();
+}

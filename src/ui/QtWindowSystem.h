@@ -1,0 +1,52 @@
+#pragma once
+#include <QObject>
+#include <QPointer>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+
+#include "app/WindowSystem.h"
+#include "ui/CMainFrame.h"
+#include "ui/CUpdatingDia.h"
+
+class QMessageBox;
+class QSocketNotifier;
+
+// The window system of the windowed program. Runs on the GUI thread; Post and
+// AskOkCancel may be called from any thread and reach the windows only through queued
+// calls. A question asked from another thread is shown on the GUI thread while the
+// asking thread waits; once shutdown has begun every open or later question is
+// answered Cancel, so shutdown never waits on a question.
+class QtWindowSystem : public QObject, public WindowSystem {
+  Q_OBJECT
+
+ public:
+  QtWindowSystem();
+  ~QtWindowSystem() override;
+
+  bool CreateMainWindow() override;
+  int RunMessageLoop() override;
+  void Post(MainWindowNotice notice) override;
+  bool AskOkCancel(const std::string& text, const std::string& caption) override;
+  void ShowMessage(const std::string& text, const std::string& caption) override;
+  void ShowInstallingWindow() override;
+  void HideInstallingWindow() override;
+
+  // Answers every open question Cancel and every later one at once.
+  void BeginShutdown();
+  CMainFrame* mainFrame() const { return frame_; }
+
+ private:
+  struct Question;
+  void showQuestion(const std::shared_ptr<Question>& question);
+  void watchShutdownSignals();
+
+  QPointer<CMainFrame> frame_;
+  QPointer<CUpdatingDia> installing_;
+  QSocketNotifier* signalNotifier_ = nullptr;
+  int signalFd_ = -1;
+
+  std::mutex lock_;
+  std::condition_variable answered_;
+  bool shuttingDown_ = false;
+};
