@@ -70,9 +70,7 @@ int HTTP_Request::parse(ACE_Message_Block& block) {
   char* text = block.rd_ptr();
   *block.wr_ptr() = '\0';
   int done = parse_text(text);
-  size_t length = std::strlen(text);
-  block.wr_ptr(text + length);
-  if (done) init(text, length);
+  block.wr_ptr(text + std::strlen(text));
   return done;
 }
 
@@ -88,7 +86,9 @@ int HTTP_Request::parse_text(char* text) {
       } while (headers_.join_header_line(text) == 1);
     }
   }
-  return complete() ? 1 : 0;
+  if (!complete()) return 0;
+  init(text, std::strlen(text));
+  return 1;
 }
 
 void HTTP_Request::read_request_line(char* text) {

@@ -1,0 +1,53 @@
+#include "LiveServer.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "support/ChildProcess.h"
+#include "support/RawHttp.h"
+#include "webclient/ShutdownWakeUp.h"
+#include "webserver/HTTP_Server.h"
+
+LiveServer::LiveServer(std::vector<std::string> options) {
+  setenv("VARNOK_SITE_URL", UniqueSiteUrl().c_str(), 1);
+  setenv("JAWS_DOCUMENT_ROOT", root().substr(0, root().size() - 1).c_str(), 1);
+  std::filesystem::create_directories(root());
+  state_ = std::make_unique<AppState>(dir_.path() + "varnok");
+  port_ = FindFreePort();
+  if (options.empty()) options = {"-n", "20", "-i", "SYNCH", "-t", "PER_REQUEST", "-b", "50", "-f", "THR_NEW_LWP",
+                                  "-c", "NO_CACHE"};
+  options.insert(options.begin(), {"HTTP_Server", "-p", std::to_string(port_)});
+  thread_ = std::thread([this, options]() mutable {
+    std::vector<char*> argv;
+    for (std::string& word : options) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    HTTP_Server server(*state_);
+    result_ = server.run_server(static_cast<int>(options.size()), argv.data());
+    factory_ = server.factory_name();
+  });
+  WaitUntil([this] { return state_->Port() == std::to_string(port_) && PortAcceptsConnections(port_); },
+            std::chrono::seconds(10));
+}
+
+LiveServer::~LiveServer() { Stop(); }
+
+int LiveServer::Stop() {
+  if (thread_.joinable()) {
+    state_->SetQuitFlag(true);
+    SendShutdownWakeUp(state_->ExitUrl());
+    thread_.join();
+  }
+  return result_;
+}
+
+std::string LiveServer::Exchange(const std::string& request) const { return RawHttpExchange(port_, request); }
+
+std::string ErrorAnswer(const std::string& version, int status, const std::string& phrase, const std::string& reason) {
+  const std::string body = "<html>\n<head><title>Server error message</title></head>\n<body>\n<h1>Error " +
+                           std::to_string(status) + ": " + phrase +
+                           "</h1>\nThe request could not be completed because:\n " + reason + "\n</body>\n</html>\n";
+  if (version.empty()) return body;
+  std::string head = version + " " + std::to_string(status) + " " + phrase + "\r\nServer: JAWS/1.0prebeta\r\n";
+  if (status == 401) head += "WWW-Authenticate: Basic realm=\"JAWS_authorization\"\r\n";
+  return head + "Content-type: text/html\r\nContent-length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+}

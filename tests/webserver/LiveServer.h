@@ -1,0 +1,38 @@
+#pragma once
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/AppState.h"
+#include "support/TempDir.h"
+
+// An embedded server running in this process on a free loopback port, with its own
+// program directory (state, pages) and document root `root()`. Stopped as the program
+// does it: quit flag, then the wake-up request.
+class LiveServer {
+ public:
+  // `options` replace the port and strategy words of the program's own vector.
+  explicit LiveServer(std::vector<std::string> options = {});
+  ~LiveServer();
+
+  int port() const { return port_; }
+  AppState& state() { return *state_; }
+  const TempDir& dir() const { return dir_; }
+  std::string root() const { return dir_.path() + "root/"; }
+  std::string factory() const { return factory_; }
+  std::string Exchange(const std::string& request) const;
+  // Ends the server; the run's result.
+  int Stop();
+
+ private:
+  TempDir dir_;
+  std::unique_ptr<AppState> state_;
+  int port_ = 0;
+  int result_ = 1;
+  std::string factory_;
+  std::thread thread_;
+};
+
+// The server's whole error answer as a client of `version` sees it.
+std::string ErrorAnswer(const std::string& version, int status, const std::string& phrase, const std::string& reason);

@@ -1,0 +1,126 @@
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <fstream>
+#include <memory>
+
+#include "support/ChildProcess.h"
+#include "support/RawHttp.h"
+#include "support/TempDir.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+const std::string kProbe = "GET /isserver_varnok.ido HTTP/1.0\r\n\r\n";
+
+struct Program {
+  int port = 0;
+  std::unique_ptr<ChildProcess> process;
+};
+
+// Starts `varnok --headless` (installed under `name` in `dir`) for the site `site`.
+Program Start(const TempDir& dir, const std::string& name, const std::string& site,
+              std::map<std::string, std::string> env = {}, const std::string& cwd = "/") {
+  Program program;
+  program.port = FindFreePort();
+  env["VARNOK_SITE_URL"] = site;
+  env["VARNOK_PORT"] = std::to_string(program.port);
+  env["VARNOK_UPDATE_FIRST_MS"] = "3600000";
+  program.process = std::make_unique<ChildProcess>(
+      std::vector<std::string>{InstallProgramCopy(dir.path(), name), "--headless"}, env, cwd);
+  return program;
+}
+
+bool Serves(const Program& program) {
+  return RawHttpExchange(program.port, kProbe).find("<html></html>") != std::string::npos;
+}
+
+bool ComesUp(const Program& program) { return WaitUntil([&] { return Serves(program); }, 20s); }
+
+int OpenFiles(pid_t pid) {
+  int count = 0;
+  if (DIR* dir = opendir(("/proc/" + std::to_string(pid) + "/fd").c_str())) {
+    while (readdir(dir)) ++count;
+    closedir(dir);
+  }
+  return count;
+}
+
+long ResidentKiB(pid_t pid) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  for (std::string line; std::getline(status, line);)
+    if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
+  return -1;
+}
+
+TEST(ServerEndToEndTest, OnlyOneInstanceNamedVarnokRunsPerSite) {
+  const std::string site = UniqueSiteUrl();
+  TempDir firstDir, secondDir, otherDir, anotherDir;
+  // Copies under other file names never count each other.
+  Program other = Start(otherDir, "varnok-copy", site);
+  Program another = Start(anotherDir, "browser", site);
+  EXPECT_TRUE(ComesUp(other)) << other.process->Output();
+  EXPECT_TRUE(ComesUp(another)) << another.process->Output();
+  for (Program* program : {&other, &another}) {
+    program->process->Signal(SIGTERM);
+    EXPECT_EQ(program->process->WaitForExit(20s), 0);
+  }
+
+  Program first = Start(firstDir, "varnok", site);
+  ASSERT_TRUE(ComesUp(first)) << first.process->Output();
+  Program second = Start(secondDir, "varnok", site);
+  EXPECT_EQ(second.process->WaitForExit(20s), 0);
+  EXPECT_EQ(second.process->Output(), "");
+  EXPECT_TRUE(Serves(first));
+
+  first.process->Signal(SIGTERM);
+  EXPECT_EQ(first.process->WaitForExit(20s), 0);
+  Program next = Start(secondDir, "varnok", site);
+  EXPECT_TRUE(ComesUp(next)) << next.process->Output();
+  next.process->Signal(SIGTERM);
+  EXPECT_EQ(next.process->WaitForExit(20s), 0);
+}
+
+TEST(ServerEndToEndTest, ServesTheProgramDirectoryWhereverItIsStarted) {
+  TempDir programDir, workDir, rootDir;
+  WriteFileOrDie(programDir / "side.htm", "program");
+  WriteFileOrDie(workDir / "private.htm", "private");
+  Program program = Start(programDir, "varnok", UniqueSiteUrl(), {}, workDir.path());
+  ASSERT_TRUE(ComesUp(program)) << program.process->Output();
+  EXPECT_NE(RawHttpExchange(program.port, "GET /side.htm\r\n"), "");
+  EXPECT_EQ(RawHttpExchange(program.port, "GET /side.htm\r\n"), "program");
+  EXPECT_NE(RawHttpExchange(program.port, "GET /private.htm\r\n").find("404"), std::string::npos);
+
+  WriteFileOrDie(rootDir / "side.htm", "override");
+  Program overridden = Start(programDir, "other", UniqueSiteUrl(), {{"JAWS_DOCUMENT_ROOT", rootDir.path()}});
+  ASSERT_TRUE(ComesUp(overridden)) << overridden.process->Output();
+  EXPECT_EQ(RawHttpExchange(overridden.port, "GET /side.htm\r\n"), "override");
+}
+
+TEST(ServerEndToEndTest, TenThousandRequestsLeaveFilesAndMemoryFlat) {
+  TempDir dir;
+  WriteFileOrDie(dir / "page.htm", std::string(2048, 'p'));
+  Program program = Start(dir, "varnok", UniqueSiteUrl());
+  ASSERT_TRUE(ComesUp(program)) << program.process->Output();
+  const char* requests[] = {"GET /page.htm HTTP/1.0\r\n\r\n", "GET /missing.htm HTTP/1.1\r\n\r\n",
+                            "GET /nothing.ido HTTP/1.0\r\n\r\n", "HEAD /page.htm HTTP/1.0\r\n\r\n",
+                            "GET /isserver_varnok.ido HTTP/1.0\r\n\r\n"};
+  auto run = [&](int count) {
+    int answered = 0;
+    for (int i = 0; i < count; ++i)
+      if (!RawHttpExchange(program.port, requests[i % 5]).empty()) ++answered;
+    return answered;
+  };
+  run(1000);
+  const int files = OpenFiles(program.process->pid());
+  const long resident = ResidentKiB(program.process->pid());
+  EXPECT_EQ(run(10000), 8000);  // the ".ido" that names no command gets no answer
+  EXPECT_LE(OpenFiles(program.process->pid()), files + 2);
+  EXPECT_LE(ResidentKiB(program.process->pid()), resident + 16 * 1024);
+  program.process->Signal(SIGTERM);
+  EXPECT_EQ(program.process->WaitForExit(20s), 0);
+}
+
+}  // namespace
