@@ -1,3 +1,5 @@
 #include "update/UpdateCheck.h"
 
-bool CheckForUpdate() { return false; }
+#include "update/UpdateChecker.h"
+
+bool CheckForUpdate() { return UpdateChecker(UpdateChecker::Options::ForThisProgram()).Run(); }
