@@ -2,13 +2,13 @@
 
 #include <ace/Log_Msg.h>
 #include <ace/Mem_Map.h>
-#include <ace/Process.h>
 
 #include <cctype>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
+#include "webserver/Cgi_Process.h"
 #include "webserver/HTTP_Handler.h"
 #include "webserver/HTTP_Helpers.h"
 #include "webserver/HTTP_Request.h"
@@ -187,7 +187,7 @@ void HTTP_Response::run_cgi() {
   io_.send_reply(header_, header_length_);
   // The connection is finished now; only locals are used from here on. The program
   // writes to its own copies of the socket, and the connection closes when it ends.
-  ACE_Process process;
+  Cgi_Process process;
   pid_t child = process.spawn(options);
   if (child > 0) context.cgi_children.push_back(child);
   options.release_handles();

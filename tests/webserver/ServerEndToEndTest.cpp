@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <filesystem>
 #include <fstream>
 #include <memory>
 
@@ -87,11 +88,17 @@ TEST(ServerEndToEndTest, ServesTheProgramDirectoryWhereverItIsStarted) {
   TempDir programDir, workDir, rootDir;
   WriteFileOrDie(programDir / "side.htm", "program");
   WriteFileOrDie(workDir / "private.htm", "private");
+  std::filesystem::create_directories(programDir / "cgi-bin");
+  WriteFileOrDie(programDir / "cgi-bin/mask", "#!/bin/sh\nprintf '\\r\\n'\ngrep SigBlk /proc/$$/status\n");
+  std::filesystem::permissions(programDir / "cgi-bin/mask", std::filesystem::perms::owner_all);
   Program program = Start(programDir, "varnok", UniqueSiteUrl(), {}, workDir.path());
   ASSERT_TRUE(ComesUp(program)) << program.process->Output();
   EXPECT_NE(RawHttpExchange(program.port, "GET /side.htm\r\n"), "");
   EXPECT_EQ(RawHttpExchange(program.port, "GET /side.htm\r\n"), "program");
   EXPECT_NE(RawHttpExchange(program.port, "GET /private.htm\r\n").find("404"), std::string::npos);
+  // A CGI program starts with no signal blocked, although the program blocks its
+  // shutdown signals in every thread.
+  EXPECT_EQ(RawHttpExchange(program.port, "GET /cgi-bin/mask\r\n"), "\r\nSigBlk:\t0000000000000000\n");
 
   WriteFileOrDie(rootDir / "side.htm", "override");
   Program overridden = Start(programDir, "other", UniqueSiteUrl(), {{"JAWS_DOCUMENT_ROOT", rootDir.path()}});
