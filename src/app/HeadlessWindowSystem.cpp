@@ -4,6 +4,9 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <cstdlib>
+#include <cstring>
+
 #include "platform/ShutdownSignals.h"
 
 int HeadlessWindowSystem::RunMessageLoop() {
@@ -14,4 +17,9 @@ int HeadlessWindowSystem::RunMessageLoop() {
 void HeadlessWindowSystem::Post(MainWindowNotice notice) {
   // An exit request closes the windowless "main window" the way a signal does.
   if (notice == MainWindowNotice::kExitRequest) kill(getpid(), SIGTERM);
+}
+
+bool HeadlessWindowSystem::AskOkCancel(const std::string&, const std::string&) {
+  const char* accept = std::getenv("VARNOK_UPDATE_AUTO_ACCEPT");
+  return accept && std::strcmp(accept, "1") == 0;
 }

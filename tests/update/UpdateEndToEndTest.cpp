@@ -1,0 +1,191 @@
+// The built program updating itself: the headless shell downloading and verifying a
+// new program, install mode replacing the program, and an accepted update going all the
+// way from the question through shutdown to the new program running.
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
+#include <filesystem>
+
+#include "support/ChildProcess.h"
+#include "support/RawHttp.h"
+#include "support/TempDir.h"
+#include "update/Md5Hex.h"
+#include "update/TestSite.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Environment = std::map<std::string, std::string>;
+
+std::string BuiltProgram() { return ReadFileOrEmpty(std::getenv("VARNOK_BINARY")); }
+
+// A quiet program: its own token and port, no update check during the test, and a
+// display setting for builds whose plain start opens windows.
+Environment QuietEnvironment() {
+  return {{"VARNOK_SITE_URL", UniqueSiteUrl()},
+          {"VARNOK_PORT", std::to_string(FindFreePort())},
+          {"VARNOK_UPDATE_FIRST_MS", "3600000"},
+          {"QT_QPA_PLATFORM", "offscreen"},
+          {"QTWEBENGINE_DISABLE_SANDBOX", "1"}};
+}
+
+std::string Description(const std::string& version, const std::string& program) {
+  std::string md5;
+  Md5HexOf(program, &md5);
+  return "<update><flag>varnok update xml flag</flag><software><version>" + version + "</version><md5>" + md5 +
+         "</md5></software></update>";
+}
+
+// An older program in place: the built one with a few bytes appended, still runnable.
+std::string InstallOlderProgram(const std::string& directory) {
+  std::filesystem::create_directories(directory);
+  const std::string path = directory + "varnok";
+  WriteFileOrDie(path, BuiltProgram() + "older release");
+  chmod(path.c_str(), 0755);
+  return path;
+}
+
+std::vector<pid_t> ProcessesRunning(const std::string& path) {
+  const std::string wanted = std::filesystem::canonical(path).string();
+  std::vector<pid_t> pids;
+  DIR* proc = opendir("/proc");
+  while (dirent* entry = proc ? readdir(proc) : nullptr) {
+    char exe[PATH_MAX];
+    ssize_t n = readlink(("/proc/" + std::string(entry->d_name) + "/exe").c_str(), exe, sizeof exe - 1);
+    if (n > 0 && std::string(exe, static_cast<size_t>(n)) == wanted) pids.push_back(std::atoi(entry->d_name));
+  }
+  if (proc) closedir(proc);
+  return pids;
+}
+
+// Ends the program an installer started (it is not our child: it runs in its own session).
+void StopStartedProgram(const std::string& path) {
+  for (pid_t pid : ProcessesRunning(path)) kill(pid, SIGTERM);
+  if (!WaitUntil([&] { return ProcessesRunning(path).empty(); }, 15s))
+    for (pid_t pid : ProcessesRunning(path)) kill(pid, SIGKILL);
+}
+
+bool StartedNormally(const std::string& directory) {
+  return ReadFileOrEmpty(directory + "sysmsg.htm").find("</HTML>") != std::string::npos;
+}
+
+unsigned Mode(const std::string& path) {
+  struct stat st {};
+  stat(path.c_str(), &st);
+  return st.st_mode & 0777;
+}
+
+TEST(UpdateEndToEndTest, HeadlessProgramDownloadsAndVerifiesTheNewProgram) {
+  TempDir dir;
+  TestSite site;
+  const std::string program = BuiltProgram();
+  site.Serve("/software/update.xml", Description("1.0.0.2", program));
+  site.Serve("/software/varnok", program);
+  Environment env = QuietEnvironment();
+  env["VARNOK_SITE_URL"] = site.Url();
+  env["VARNOK_UPDATE_FIRST_MS"] = "0";
+  env["VARNOK_UPDATE_PAUSE_MS"] = "0";
+  // Only a successful check (verified, question answered Cancel) brings the next one soon.
+  env["VARNOK_UPDATE_NEXT_MS"] = "100";
+  env["VARNOK_UPDATE_RETRY_MS"] = "3600000";
+  ChildProcess varnok({InstallOlderProgram(dir.path()), "--headless"}, env, dir.path());
+
+  EXPECT_TRUE(WaitUntil([&] { return site.RequestCount("/software/update.xml") >= 2; }, 60s)) << varnok.Output();
+  varnok.Signal(SIGTERM);
+  EXPECT_EQ(varnok.WaitForExit(30s), 0) << varnok.Output();
+  EXPECT_EQ(ReadFileOrEmpty(dir / "update/varnok"), program);
+  EXPECT_EQ(Mode(dir / "update/varnok"), 0755u);
+  EXPECT_EQ(site.LastUserAgent(), "varnok");
+  // Cancel: nothing was installed.
+  EXPECT_EQ(ReadFileOrEmpty(dir / "varnok"), program + "older release");
+}
+
+class InstallModeTest : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(InstallModeTest, CopiesItselfOverTheProgramAboveAndStartsIt) {
+  TempDir root;
+  const std::string programDir = root / "a/b/";
+  const std::string installer = programDir + GetParam();
+  InstallOlderProgram(programDir);
+  std::filesystem::create_directories(std::filesystem::path(installer).parent_path());
+  std::filesystem::copy_file(std::getenv("VARNOK_BINARY"), installer);
+
+  ChildProcess install({installer, "-update"}, QuietEnvironment(), root.path());
+  EXPECT_EQ(install.WaitForExit(60s), 0) << install.Output();
+  EXPECT_EQ(ReadFileOrEmpty(programDir + "varnok"), BuiltProgram());
+  EXPECT_EQ(Mode(programDir + "varnok"), 0755u);
+  // The installer keeps its own state file beside itself.
+  EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(installer).parent_path() / "varnok.ini"));
+  EXPECT_TRUE(WaitUntil([&] { return StartedNormally(programDir); }, 60s)) << install.Output();
+  StopStartedProgram(programDir + "varnok");
+}
+
+INSTANTIATE_TEST_SUITE_P(Locations, InstallModeTest,
+                         ::testing::Values("update/varnok", "i41update/varnok", "update/i41varnok"));
+
+TEST(InstallModeBusyTest, WaitsUntilTheOldProgramHasExited) {
+  TempDir root;
+  const std::string programDir = root / "a/b/";
+  const std::string target = InstallOlderProgram(programDir);
+  const std::string installer = InstallProgramCopy(programDir + "update/");
+  const Environment env = QuietEnvironment();
+  ChildProcess old({target, "--headless"}, env, root.path());
+  ASSERT_TRUE(WaitUntil([&] { return StartedNormally(programDir); }, 30s)) << old.Output();
+
+  ChildProcess install({installer, "-update"}, env, root.path());
+  std::this_thread::sleep_for(1500ms);  // several attempts, none may replace a running program
+  EXPECT_TRUE(install.Running());
+  EXPECT_EQ(ReadFileOrEmpty(target), BuiltProgram() + "older release");
+
+  old.Signal(SIGTERM);
+  EXPECT_EQ(old.WaitForExit(30s), 0) << old.Output();
+  EXPECT_EQ(install.WaitForExit(60s), 0) << install.Output();
+  EXPECT_EQ(ReadFileOrEmpty(target), BuiltProgram());
+  // The old program had saved its state before the new one was put in place.
+  EXPECT_LE(std::filesystem::last_write_time(programDir + "varnok.ini"), std::filesystem::last_write_time(target));
+  EXPECT_TRUE(WaitUntil([&] { return !ProcessesRunning(target).empty(); }, 30s));
+  StopStartedProgram(target);
+}
+
+TEST(InstallModeBusyTest, UpdateSwitchOutsideAnUpdateDirectoryStartsNormally) {
+  TempDir root;
+  const std::string programDir = root / "a/b/";
+  const std::string exe = InstallProgramCopy(programDir);
+  ChildProcess varnok({exe, "--headless", "-update"}, QuietEnvironment(), root.path());
+  EXPECT_TRUE(WaitUntil([&] { return StartedNormally(programDir); }, 30s)) << varnok.Output();
+  varnok.Signal(SIGTERM);
+  EXPECT_EQ(varnok.WaitForExit(30s), 0) << varnok.Output();
+  EXPECT_FALSE(std::filesystem::exists(root / "a/varnok"));
+}
+
+TEST(AcceptedUpdateTest, ProgramClosesAndItsInstallerReplacesIt) {
+  TempDir root;
+  TestSite site;
+  const std::string program = BuiltProgram();
+  // Only the first check sees a new version, so the installed program does not update again.
+  site.Serve("/software/update.xml", {TestSite::Reply{Description("1.0.0.2", program)},
+                                      TestSite::Reply{Description("1.0.0.1", program)}});
+  site.Serve("/software/varnok", program);
+  const std::string programDir = root / "p/";
+  const std::string target = InstallOlderProgram(programDir);
+  Environment env = QuietEnvironment();
+  env["VARNOK_SITE_URL"] = site.Url();
+  env["VARNOK_UPDATE_FIRST_MS"] = "0";
+  env["VARNOK_UPDATE_PAUSE_MS"] = "0";
+  env["VARNOK_UPDATE_AUTO_ACCEPT"] = "1";
+
+  ChildProcess varnok({target, "--headless"}, env, root.path());
+  EXPECT_EQ(varnok.WaitForExit(60s), 0) << varnok.Output();
+  EXPECT_TRUE(WaitUntil([&] { return ReadFileOrEmpty(target) == program; }, 60s)) << varnok.Output();
+  EXPECT_LE(std::filesystem::last_write_time(programDir + "varnok.ini"), std::filesystem::last_write_time(target));
+  EXPECT_TRUE(std::filesystem::exists(programDir + "update/varnok.ini"));
+  EXPECT_TRUE(WaitUntil([&] { return !ProcessesRunning(target).empty(); }, 30s)) << varnok.Output();
+  StopStartedProgram(target);
+}
+
+}  // namespace
