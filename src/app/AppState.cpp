@@ -77,19 +77,19 @@ void AppState::Save() const {
 
 std::string AppState::SiteUrl() const { return config::SiteUrl(); }
 
-std::string AppState::ModuleDirectory() const {
-  std::string path = modulePath_;
-  for (char& c : path)
-    if (c == '\\') c = '/';
-  size_t slash = path.rfind('/');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
+std::string AppState::ModuleDirectory() const { return DirectoryOf(modulePath_); }
 
 std::string AppState::ParentDirectory() const {
   std::string dir = ModuleDirectory();
   if (!dir.empty()) dir.pop_back();
-  size_t slash = dir.rfind('/');
-  return slash == std::string::npos ? std::string() : dir.substr(0, slash + 1);
+  return DirectoryOf(dir);
+}
+
+std::string AppState::DirectoryOf(std::string path) {
+  for (char& c : path)
+    if (c == '\\') c = '/';
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
 std::string AppState::LocalBaseUrl() const {

@@ -34,6 +34,9 @@ class AppState : public SmallObjectBase {
   std::string ModulePath() const { return modulePath_; }
   std::string ModuleDirectory() const;
   std::string ParentDirectory() const;
+  // The directory part of a path, "\\" read as "/", with its trailing "/"; empty when
+  // the path has no "/".
+  static std::string DirectoryOf(std::string path);
   std::string LocalBaseUrl() const;
   std::string ExitUrl() const;
   std::string FavoritesPagePath() const;

@@ -97,19 +97,19 @@ TEST_F(AppStateTest, ReadOnlyProgramDirectoryRunsOnDefaults) {
 }
 
 TEST_F(AppStateTest, PathsAndUrls) {
-  AppState state("/a/b/update/varnok");
-  EXPECT_EQ(state.ModuleDirectory(), "/a/b/update/");
-  EXPECT_EQ(state.ParentDirectory(), "/a/b/");
-  EXPECT_EQ(state.ModulePath(), "/a/b/update/varnok");
-  EXPECT_EQ(AppState("C:\\dir\\v.exe").ModuleDirectory(), "C:/dir/");
-  EXPECT_EQ(AppState("/varnok").ModuleDirectory(), "/");
-  EXPECT_EQ(AppState("varnok").ModuleDirectory(), "");
+  AppState state(dir / "b/update/varnok");  // a missing directory: nothing is written
+  EXPECT_EQ(state.ModuleDirectory(), dir / "b/update/");
+  EXPECT_EQ(state.ParentDirectory(), dir / "b/");
+  EXPECT_EQ(state.ModulePath(), dir / "b/update/varnok");
+  EXPECT_EQ(AppState::DirectoryOf("C:\\dir\\v.exe"), "C:/dir/");
+  EXPECT_EQ(AppState::DirectoryOf("/varnok"), "/");
+  EXPECT_EQ(AppState::DirectoryOf("varnok"), "");
+  // Non-ASCII directories are carried through byte for byte.
+  EXPECT_EQ(AppState::DirectoryOf("/\xc4\xe3\xba\xc3/varnok"), "/\xc4\xe3\xba\xc3/");
   state.SetPort("10101");
   EXPECT_EQ(state.ExitUrl(), "http://localhost:10101/exit.ido");
-  EXPECT_EQ(state.FavoritesPagePath(), "/a/b/update/scj.htm");
+  EXPECT_EQ(state.FavoritesPagePath(), dir / "b/update/scj.htm");
   EXPECT_EQ(state.UpdateXmlUrl(), config::SiteUrl() + "software/update.xml");
-  // Non-ASCII directories are carried through byte for byte.
-  EXPECT_EQ(AppState("/\xc4\xe3\xba\xc3/varnok").ModuleDirectory(), "/\xc4\xe3\xba\xc3/");
 }
 
 TEST_F(AppStateTest, ListOperations) {
