@@ -21,6 +21,9 @@ CvarnokView::CvarnokView(AppState& state, CMainFrame* frame, QWidget* parent)
   setPage(new CvarnokPage([frame] { return frame->openNewPageWindow(); }, this));
   // Scripts may open windows (window.open), as pages written for the classic control expect.
   settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, true);
+  // The generated pages are opened as local files and their links lead to our own
+  // server's command addresses.
+  settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
   connectEngineEvents();
   auto* print = new QShortcut(QKeySequence::Print, this);
   print->setContext(Qt::WidgetWithChildrenShortcut);

@@ -16,6 +16,7 @@
 #include "ui/CClientWnd.h"
 #include "ui/ControlIds.h"
 #include "ui/GbkBoundary.h"
+#include "ui/WindowPlacement.h"
 
 namespace {
 
@@ -209,8 +210,10 @@ TEST_F(FrameTest, AMaximizedPageWindowKeepsNewOnesMaximizedUntilTiled) {
     EXPECT_FALSE(window->isMaximized());
     EXPECT_EQ(window->width(), areaWidth);
   }
+  // The fourth window is tiled again, into a two-by-two grid.
   frame->openNewPageWindow();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return frame->pageWindows().back()->width() == areaWidth; }, 5000));
+  const QRect lastCell = TileHorizontally(4, frame->clientArea()->viewport()->rect()).back();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return frame->pageWindows().back()->geometry() == lastCell; }, 5000));
   EXPECT_FALSE(frame->pageWindows().back()->isMaximized());
 }
 
