@@ -6,6 +6,7 @@
 #include <QStyle>
 
 #include "app/GbkText.h"
+#include "ui/CBusyStatic.h"
 #include "ui/ControlIds.h"
 #include "ui/DialogUnits.h"
 #include "ui/GbkBoundary.h"
@@ -39,6 +40,12 @@ CBrowserDialogbar::CBrowserDialogbar(QWidget* parent) : QWidget(parent) {
 }
 
 void CBrowserDialogbar::createControls() {
+  // The busy indicator comes before the template's controls, so a lookup of its id
+  // finds it rather than the template's placeholder.
+  auto* busy = new CBusyStatic(this);
+  busy->setGeometry(0, 0, 8, 8);
+  SetControlId(busy, ids::IDC_STATIC_BUSY);
+
   addIconButton(ids::IDC_BUTTON_BACK, 3, QStyle::SP_ArrowBack, tr("Back"));
   addIconButton(ids::IDC_BUTTON_FORWARD, 24, QStyle::SP_ArrowForward, tr("Forward"));
   addIconButton(ids::IDC_BUTTON_REFRESH, 45, QStyle::SP_BrowserReload, tr("Refresh"));

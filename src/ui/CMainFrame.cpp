@@ -11,16 +11,13 @@
 #include "app/WindowSystem.h"
 #include "ui/AddressTrim.h"
 #include "ui/CBrowserDialogbar.h"
+#include "ui/CBusyStatic.h"
 #include "ui/CChildFrame.h"
 #include "ui/CClientWnd.h"
 #include "ui/ControlIds.h"
 #include "ui/CvarnokView.h"
 #include "ui/GbkBoundary.h"
 #include "ui/WindowPlacement.h"
-#if __has_include("ui/CBusyStatic.h")
-#include "ui/CBusyStatic.h"
-#define VARNOK_HAVE_BUSY_STATIC 1
-#endif
 
 CMainFrame::CMainFrame(AppState& state, QWidget* parent)
     : QMainWindow(parent), state_(state), clientWnd_(new CClientWnd(this)) {
@@ -42,6 +39,7 @@ void CMainFrame::createAddressBar() {
   connect(addressBar_, &CBrowserDialogbar::commandIssued, this, &CMainFrame::handleCommand);
   connect(addressBar_, &CBrowserDialogbar::addressChosen, this, &CMainFrame::onAddressChosen);
   addressBar_->addressBox()->lineEdit()->installEventFilter(this);
+  if (CBusyStatic* busy = busyIndicator()) busy->setLoadingQuery([this] { return activePageLoading(); });
 }
 
 QToolBar* CMainFrame::addBarHost(QWidget* bar, Qt::ToolBarArea area) {
@@ -135,12 +133,11 @@ void CMainFrame::tilePageWindows() {
 }
 
 void CMainFrame::startBusy() {
-#ifdef VARNOK_HAVE_BUSY_STATIC
-  if (auto* busy = dynamic_cast<CBusyStatic*>(FindControl(addressBar_, ids::IDC_STATIC_BUSY))) {
-    busy->setLoadingQuery([this] { return activePageLoading(); });
-    busy->start();
-  }
-#endif
+  if (CBusyStatic* busy = busyIndicator()) busy->start();
+}
+
+CBusyStatic* CMainFrame::busyIndicator() const {
+  return dynamic_cast<CBusyStatic*>(FindControl(addressBar_, ids::IDC_STATIC_BUSY));
 }
 
 bool CMainFrame::activePageLoading() const {

@@ -4,6 +4,7 @@
 
 class AppState;
 class CBrowserDialogbar;
+class CBusyStatic;
 class CChildFrame;
 class CClientWnd;
 class CvarnokView;
@@ -36,6 +37,8 @@ class CMainFrame : public QMainWindow {
   void tilePageWindows();
   // Starts the busy indicator of the address bar, when there is one.
   void startBusy();
+  // The address bar's busy indicator (control 1047), or null.
+  CBusyStatic* busyIndicator() const;
   bool activePageLoading() const;
   void resetMainTitle();
   bool started() const { return started_; }

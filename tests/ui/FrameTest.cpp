@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QClipboard>
@@ -13,6 +16,7 @@
 #include "platform/FileUtil.h"
 #include "support/RawHttp.h"
 #include "ui/CBrowserDialogbar.h"
+#include "ui/CBusyStatic.h"
 #include "ui/CClientWnd.h"
 #include "ui/ControlIds.h"
 #include "ui/GbkBoundary.h"
@@ -69,6 +73,30 @@ TEST_F(FrameTest, EnterNavigatesTheCurrentPageAndInsertsOnlyNewAddresses) {
   EXPECT_EQ(History(), historyBefore);
   EXPECT_EQ(frame->activeView()->locationUrl(), FileUrl("a.htm"));
   EXPECT_EQ(PageWindowCount(), 1);
+}
+
+TEST_F(FrameTest, TheBusyIndicatorRunsWhileTheCurrentPageLoads) {
+  CBusyStatic* busy = frame->busyIndicator();
+  ASSERT_NE(busy, nullptr);
+  // A listener that never answers keeps the page loading.
+  const int silent = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  ASSERT_EQ(bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(listen(silent, 8), 0);
+  getsockname(silent, reinterpret_cast<sockaddr*>(&address), &length);
+  frame->navigate("http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/slow", true);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return busy->isAnimating() && busy->isVisible(); }, 10000));
+  // Switching to an idle page stops it at its next step.
+  frame->openNewPageWindow();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !busy->isAnimating() && !busy->isVisible(); }, 10000));
+  // Back to the loading page: it runs again.
+  frame->clientArea()->setActiveSubWindow(frame->pageWindows().front());
+  EXPECT_TRUE(QTest::qWaitFor([&] { return busy->isAnimating(); }, 10000));
+  frame.reset();
+  close(silent);
 }
 
 TEST_F(FrameTest, CopyAndPasteKeysWorkOnTheAddressBoxText) {
