@@ -1,5 +1,6 @@
 #include "update/UpdateChecker.h"
 
+#include <ace/Log_Msg.h>
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -25,6 +26,12 @@ std::chrono::milliseconds MillisecondsFromEnvironment(const char* name, std::chr
   return (*end == '\0' && ms >= 0) ? std::chrono::milliseconds(ms) : fallback;
 }
 
+// Progress at debug priority: shown only when the program runs verbose.
+bool Stop(const char* reason) {
+  ACE_DEBUG((LM_DEBUG, "(%t) update check ends: %s\n", reason));
+  return false;
+}
+
 }  // namespace
 
 UpdateChecker::Options UpdateChecker::Options::ForThisProgram() {
@@ -43,11 +50,11 @@ UpdateChecker::UpdateChecker(Options options) : options_(std::move(options)) {}
 bool UpdateChecker::Run() {
   std::this_thread::sleep_for(options_.pause);
   std::optional<UpdateDescription> description = FetchDescription();
-  if (!description) return false;
+  if (!description) return Stop("no usable update description");
   // Any difference counts, an older or differently written version too.
-  if (description->version == options_.localVersion) return false;
-  if (!DownloadProgram()) return false;
-  if (!VerifyDownload(description->md5)) return false;
+  if (description->version == options_.localVersion) return Stop("this version is the newest");
+  if (!DownloadProgram()) return Stop("the new program could not be downloaded");
+  if (!VerifyDownload(description->md5)) return Stop("the downloaded program does not match its digest");
   AskToInstall();
   return true;
 }
@@ -70,6 +77,7 @@ bool UpdateChecker::DownloadProgram() {
     if (!chosen) return false;
     target = *chosen;
     file = std::fopen(target.c_str(), "wb");
+    if (!file) ACE_ERROR((LM_ERROR, "%p\n", target.c_str()));
     return file != nullptr;
   };
   auto writePiece = [&](const char* data, size_t size) {
