@@ -15,8 +15,8 @@
 #include "support/ChildProcess.h"
 #include "support/RawHttp.h"
 #include "support/TempDir.h"
-#include "update/Md5Hex.h"
 #include "update/LocalSite.h"
+#include "update/Md5Hex.h"
 
 namespace {
 
