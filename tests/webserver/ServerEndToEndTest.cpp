@@ -2,10 +2,12 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 
+#include "platform/ProcessScan.h"
 #include "support/ChildProcess.h"
 #include "support/RawHttp.h"
 #include "support/TempDir.h"
@@ -58,17 +60,7 @@ long ResidentKiB(pid_t pid) {
 
 TEST(ServerEndToEndTest, OnlyOneInstanceNamedVarnokRunsPerSite) {
   const std::string site = UniqueSiteUrl();
-  TempDir firstDir, secondDir, otherDir, anotherDir;
-  // Copies under other file names never count each other.
-  Program other = Start(otherDir, "varnok-copy", site);
-  Program another = Start(anotherDir, "browser", site);
-  EXPECT_TRUE(ComesUp(other)) << other.process->Output();
-  EXPECT_TRUE(ComesUp(another)) << another.process->Output();
-  for (Program* program : {&other, &another}) {
-    program->process->Signal(SIGTERM);
-    EXPECT_EQ(program->process->WaitForExit(20s), 0);
-  }
-
+  TempDir firstDir, secondDir;
   Program first = Start(firstDir, "varnok", site);
   ASSERT_TRUE(ComesUp(first)) << first.process->Output();
   Program second = Start(secondDir, "varnok", site);
@@ -84,12 +76,28 @@ TEST(ServerEndToEndTest, OnlyOneInstanceNamedVarnokRunsPerSite) {
   EXPECT_EQ(next.process->WaitForExit(20s), 0);
 }
 
+TEST(ServerEndToEndTest, CopiesUnderOtherNamesRunSideBySide) {
+  // Every copy counts the processes named varnok, so this holds only while fewer than
+  // two of those run on the machine, which programs outside this test may change.
+  if (platform::CountProcessesNamed("varnok", 2) >= 2) GTEST_SKIP() << "two programs named varnok already run";
+  const std::string site = UniqueSiteUrl();
+  TempDir otherDir, anotherDir;
+  Program other = Start(otherDir, "varnok-copy", site);
+  Program another = Start(anotherDir, "browser", site);
+  EXPECT_TRUE(ComesUp(other)) << other.process->Output();
+  EXPECT_TRUE(ComesUp(another)) << another.process->Output();
+  for (Program* program : {&other, &another}) {
+    program->process->Signal(SIGTERM);
+    EXPECT_EQ(program->process->WaitForExit(20s), 0);
+  }
+}
+
 TEST(ServerEndToEndTest, ServesTheProgramDirectoryWhereverItIsStarted) {
   TempDir programDir, workDir, rootDir;
   WriteFileOrDie(programDir / "side.htm", "program");
   WriteFileOrDie(workDir / "private.htm", "private");
   std::filesystem::create_directories(programDir / "cgi-bin");
-  WriteFileOrDie(programDir / "cgi-bin/mask", "#!/bin/sh\nprintf '\\r\\n'\ngrep SigBlk /proc/$$/status\n");
+  WriteFileOrDie(programDir / "cgi-bin/mask", "#!/bin/sh\nprintf '\\r\\n'\nexec grep SigBlk /proc/self/status\n");
   std::filesystem::permissions(programDir / "cgi-bin/mask", std::filesystem::perms::owner_all);
   Program program = Start(programDir, "varnok", UniqueSiteUrl(), {}, workDir.path());
   ASSERT_TRUE(ComesUp(program)) << program.process->Output();
@@ -109,7 +117,11 @@ TEST(ServerEndToEndTest, ServesTheProgramDirectoryWhereverItIsStarted) {
 TEST(ServerEndToEndTest, TenThousandRequestsLeaveFilesAndMemoryFlat) {
   TempDir dir;
   WriteFileOrDie(dir / "page.htm", std::string(2048, 'p'));
-  Program program = Start(dir, "varnok", UniqueSiteUrl());
+  // A sanitizer build keeps freed memory in quarantine; keep that small so that only
+  // real growth shows.
+  const char* asan = std::getenv("ASAN_OPTIONS");
+  Program program = Start(dir, "varnok", UniqueSiteUrl(),
+                          {{"ASAN_OPTIONS", std::string(asan ? asan : "") + ":quarantine_size_mb=1"}});
   ASSERT_TRUE(ComesUp(program)) << program.process->Output();
   const char* requests[] = {"GET /page.htm HTTP/1.0\r\n\r\n", "GET /missing.htm HTTP/1.1\r\n\r\n",
                             "GET /nothing.ido HTTP/1.0\r\n\r\n", "HEAD /page.htm HTTP/1.0\r\n\r\n",
