@@ -39,7 +39,9 @@ ACE_Time_Value ReceiveTimeout() {
   return timeout;
 }
 
-void CloseOnExec(ACE_HANDLE handle) { ::fcntl(handle, F_SETFD, ::fcntl(handle, F_GETFD) | FD_CLOEXEC); }
+// CGI programs get the connection as their standard handles only, never the listening
+// socket or another connection.
+void CloseOnExec(ACE_HANDLE handle) { ::fcntl(handle, F_SETFD, FD_CLOEXEC); }
 
 }  // namespace
 

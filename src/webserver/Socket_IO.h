@@ -18,7 +18,7 @@ class Socket_IO {
 
   void set_handler(IO_Completion* handler) { handler_ = handler; }
   ACE_HANDLE socket_handle() const { return stream_.get_handle(); }
-  void set_socket_handle(ACE_HANDLE handle) { stream_.set_handle(handle); }
+  void set_socket_handle(ACE_HANDLE handle);
 
   // Receives up to `n` bytes after the block's data. A silent peer is given up on after
   // the time-out, like a failed receive, so it cannot hold the server.
