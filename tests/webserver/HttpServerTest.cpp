@@ -198,6 +198,19 @@ TEST(HttpServerTest, AnswersCommandUrlsWithTheRewrittenPages) {
   EXPECT_EQ(server.Exchange("GET /isserver_varnok.ido\r\n"), ErrorAnswer("", 501, "Not Implemented", "<html></html>"));
 }
 
+TEST(HttpServerTest, ListensOnTheLoopbackAddressOnly) {
+  LiveServer server;
+  // 127.0.0.2 reaches every socket bound to all interfaces, but not one bound to 127.0.0.1.
+  int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_port = htons(static_cast<uint16_t>(server.port()));
+  inet_pton(AF_INET, "127.0.0.2", &addr.sin_addr);
+  EXPECT_NE(connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  close(fd);
+  EXPECT_TRUE(PortAcceptsConnections(server.port()));
+}
+
 TEST(HttpServerTest, WakeUpEndsTheLoopWithoutAnsweringIt) {
   LiveServer server;
   EXPECT_EQ(server.Stop(), 0);
