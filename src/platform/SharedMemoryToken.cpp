@@ -17,7 +17,12 @@ std::string SharedMemoryToken::SectionName(const std::string& url) {
 }
 
 SharedMemoryToken::SharedMemoryToken(const std::string& url) : name_(SectionName(url)) {
-  int fd = shm_open(name_.c_str(), O_CREAT | O_RDWR, 0600);
+  // Like a named section that lives while any holder has it open: the one that made
+  // the name removes it, so a second holder (another copy serving the same site, or a
+  // section left behind by a crash) never takes the token from under the first.
+  int fd = shm_open(name_.c_str(), O_CREAT | O_EXCL | O_RDWR, 0600);
+  owner_ = fd >= 0;
+  if (fd < 0) fd = shm_open(name_.c_str(), O_RDWR, 0600);
   if (fd < 0) return;
   if (ftruncate(fd, kSize) == 0) {
     void* view = mmap(nullptr, kSize, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
@@ -33,7 +38,7 @@ SharedMemoryToken::SharedMemoryToken(const std::string& url) : name_(SectionName
 SharedMemoryToken::~SharedMemoryToken() {
   if (view_) {
     munmap(view_, kSize);
-    shm_unlink(name_.c_str());
+    if (owner_) shm_unlink(name_.c_str());
   }
 }
 

@@ -15,7 +15,8 @@ class SharedMemoryToken {
   // Creates (or opens) the section read-write and writes `url` at its start.
   // IsOpen() tells whether it worked; failures have no further effect.
   explicit SharedMemoryToken(const std::string& url);
-  // Unmaps the view and removes the name, so a later instance finds no token.
+  // Unmaps the view and, when this object made the section, removes the name, so a
+  // later instance finds no token.
   ~SharedMemoryToken();
   SharedMemoryToken(const SharedMemoryToken&) = delete;
   SharedMemoryToken& operator=(const SharedMemoryToken&) = delete;
@@ -31,6 +32,7 @@ class SharedMemoryToken {
  private:
   std::string name_;
   void* view_ = nullptr;
+  bool owner_ = false;
 };
 
 }  // namespace platform

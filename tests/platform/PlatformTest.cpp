@@ -56,6 +56,13 @@ TEST(SharedMemoryTokenTest, PublishedWhileAliveAndGoneAfterwards) {
   EXPECT_EQ(platform::SharedMemoryToken::ReadHead(url), "");
 }
 
+TEST(SharedMemoryTokenTest, ASecondHolderLeavingDoesNotTakeTheFirstOnesToken) {
+  const std::string url = UniqueSiteUrl();
+  platform::SharedMemoryToken first(url);
+  { platform::SharedMemoryToken second(url); }
+  EXPECT_EQ(platform::SharedMemoryToken::ReadHead(url), url);
+}
+
 TEST(FileUtilTest, AtomicWriteReplacesAndLeavesNoTemporaryFiles) {
   TempDir dir;
   ASSERT_TRUE(platform::WriteFileAtomically(dir / "f", "one"));
