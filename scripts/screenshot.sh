@@ -16,6 +16,8 @@ if [ -z "${VARNOK_SCREENSHOT_INSIDE:-}" ]; then
 fi
 
 program_dir="$(mktemp -d /tmp/varnok-screenshot-XXXXXX)"
+# A site of its own, so no other varnok on the machine makes this one stand down.
+site="screenshot-$$-$RANDOM$RANDOM"
 pid=""
 cleanup() {
   if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
@@ -24,6 +26,7 @@ cleanup() {
     kill -KILL "$pid" 2>/dev/null || true
   fi
   rm -rf "$program_dir"
+  rm -f /dev/shm/*"$site"* 2>/dev/null || true
 }
 trap cleanup EXIT
 
@@ -51,7 +54,7 @@ printf '[global]\r\nversion=1.0\r\n[homeurl]\r\nurl1=file://%s/home.htm\r\n[hist
 port="$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')"
 (
   cd "$program_dir"
-  VARNOK_PORT="$port" VARNOK_SITE_URL="http://screenshot-$$.invalid/" QTWEBENGINE_DISABLE_SANDBOX=1 \
+  VARNOK_PORT="$port" VARNOK_SITE_URL="http://$site.invalid/" QTWEBENGINE_DISABLE_SANDBOX=1 \
     exec ./varnok > "$program_dir/varnok.log" 2>&1
 ) &
 pid=$!

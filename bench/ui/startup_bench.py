@@ -130,6 +130,16 @@ def stop(proc):
 class Launcher:
     def __init__(self, args, beacon, workdir):
         self.args, self.beacon, self.workdir = args, beacon, workdir
+        self.marker = uuid.uuid4().hex[:10]
+
+    def remove_tokens(self):
+        """Drops the single-instance tokens this run's programs published (best effort)."""
+        for name in os.listdir("/dev/shm") if os.path.isdir("/dev/shm") else []:
+            if self.marker in name:
+                try:
+                    os.unlink(os.path.join("/dev/shm", name))
+                except OSError:
+                    pass
 
     def home_page(self, run):
         return f"http://127.0.0.1:{self.beacon.port}/home?run={run}"
@@ -144,8 +154,10 @@ class Launcher:
         with open(os.path.join(program_dir, "varnok.ini"), "wb") as f:
             f.write(b"[global]\r\nversion=1.0\r\n[homeurl]\r\nurl1=" + url.encode() +
                     b"\r\n[history]\r\n[soucangjia]\r\n\r\n")
+        # A site of its own, so no other varnok on the machine, nor a token left by an
+        # earlier run, makes this one stand down as a second instance.
         env = dict(os.environ, VARNOK_PORT=str(free_port()),
-                   VARNOK_SITE_URL=f"http://bench-{run}.invalid/")
+                   VARNOK_SITE_URL=f"http://bench-{run}-{self.marker}.invalid/")
         return [program], env, program_dir
 
     def measure(self, kind, run):
@@ -155,18 +167,32 @@ class Launcher:
         else:
             command, env, cwd = [self.args.bare, url], dict(os.environ), self.workdir
         env.setdefault("QTWEBENGINE_DISABLE_SANDBOX", "1")
-        started = time.monotonic()
-        proc = subprocess.Popen(command, env=env, cwd=cwd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        log_path = os.path.join(self.workdir, f"{run}.log")
+        with open(log_path, "wb") as log:
+            started = time.monotonic()
+            proc = subprocess.Popen(command, env=env, cwd=cwd, stdout=log, stderr=subprocess.STDOUT)
         try:
             loaded = self.beacon.wait(run, self.args.timeout)
             if loaded is None:
+                with open(log_path, errors="replace") as log:
+                    tail = "".join(log.readlines()[-15:])
+                state = "still running" if proc.poll() is None else f"exited with {proc.returncode}"
                 raise RuntimeError(f"{kind}: the first page did not report itself loaded within "
-                                   f"{self.args.timeout} s (run {run})")
+                                   f"{self.args.timeout} s (run {run}, {state}); its output ends:\n{tail}")
             time.sleep(self.args.settle)
             rss = peak_rss_kib(process_tree(proc.pid))
         finally:
             stop(proc)
         return loaded - started, rss
+
+
+def run_all(launcher, runs, results):
+    for kind in ("varnok", "bare"):  # warm-up: page cache, font cache
+        launcher.measure(kind, f"warmup-{kind}")
+    for i in range(runs):
+        order = ("varnok", "bare") if i % 2 == 0 else ("bare", "varnok")
+        for kind in order:
+            results[kind].append(launcher.measure(kind, f"{kind}-{i}"))
 
 
 def main():
@@ -185,13 +211,10 @@ def main():
     results = {"varnok": [], "bare": []}
     with tempfile.TemporaryDirectory(prefix="varnok-bench-") as workdir:
         launcher = Launcher(args, beacon, workdir)
-        for kind in ("varnok", "bare"):  # warm-up: page cache, font cache
-            launcher.measure(kind, f"warmup-{kind}")
-        for i in range(args.runs):
-            order = ("varnok", "bare") if i % 2 == 0 else ("bare", "varnok")
-            for kind in order:
-                run = f"{kind}-{i}-{uuid.uuid4().hex[:6]}"
-                results[kind].append(launcher.measure(kind, run))
+        try:
+            run_all(launcher, args.runs, results)
+        finally:
+            launcher.remove_tokens()
 
     def median(kind, index):
         return statistics.median(r[index] for r in results[kind])
