@@ -12,8 +12,12 @@
 #include "ui/AddressTrim.h"
 #include "ui/CBrowserDialogbar.h"
 #include "ui/CBusyStatic.h"
+#include "ui/CButtonDialogBar.h"
+#include "ui/CExplorer2.h"
 #include "ui/CChildFrame.h"
 #include "ui/CClientWnd.h"
+#include "ui/CPathDialogBar.h"
+#include "ui/CSystemDialogBar.h"
 #include "ui/ControlIds.h"
 #include "ui/CvarnokView.h"
 #include "ui/GbkBoundary.h"
@@ -30,8 +34,38 @@ CMainFrame::CMainFrame(AppState& state, QWidget* parent)
   QMetaObject::invokeMethod(this, &CMainFrame::onStartup, Qt::QueuedConnection);
 }
 
-// Each bar sits in its own host; further bars join here, one function each.
-void CMainFrame::createBars() { createAddressBar(); }
+// Each bar sits in its own host. The path bar, the four-button bar and the side bar
+// are created and then hidden; only the address bar stays in sight.
+void CMainFrame::createBars() {
+  createHiddenBars();
+  createAddressBar();
+  layoutBars();
+}
+
+void CMainFrame::createHiddenBars() {
+  pathBar_ = new CPathDialogBar(state_.PathLabels());
+  pathBarHost_ = addBarHost(pathBar_, Qt::TopToolBarArea);
+  buttonBar_ = new CButtonDialogBar;
+  buttonBarHost_ = addBarHost(buttonBar_, Qt::TopToolBarArea);
+  connect(buttonBar_, &CButtonDialogBar::browserButtonClicked, this, &CMainFrame::toggleAddressBar);
+  systemBar_ = new CSystemDialogBar(gbk_boundary::FromGbk(state_.LocalBaseUrl()));
+  systemBarHost_ = addBarHost(systemBar_, Qt::RightToolBarArea);
+  pathBarHost_->hide();
+  buttonBarHost_->hide();
+  systemBarHost_->hide();
+}
+
+void CMainFrame::layoutBars() {
+  pathBar_->layoutControls(pathBarHost_->size());
+  systemBar_->layoutControls(systemBarHost_->size());
+}
+
+void CMainFrame::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  layoutBars();
+}
+
+QWebEngineView* CMainFrame::systemMessagePage() const { return systemBar_ ? systemBar_->messagePage() : nullptr; }
 
 void CMainFrame::createAddressBar() {
   addressBar_ = new CBrowserDialogbar(this);
@@ -76,10 +110,9 @@ void CMainFrame::onStartup() {
 }
 
 void CMainFrame::onSystemMessagesChanged() {
-  if (!started_) return;
-  QWebEngineView* page = systemMessagePage();
-  // A notice that arrives while the page is still loading is dropped.
-  if (page && !page->page()->isLoading()) page->reload();
+  if (!started_ || !systemBar_) return;
+  // Dropped while the page is still loading; requested from the server's current port.
+  systemBar_->refreshMessagePage(gbk_boundary::FromGbk(state_.LocalBaseUrl()));
 }
 
 void CMainFrame::navigate(const std::string& address, bool addToAddressBox) {

@@ -5,8 +5,11 @@
 class AppState;
 class CBrowserDialogbar;
 class CBusyStatic;
+class CButtonDialogBar;
 class CChildFrame;
 class CClientWnd;
+class CPathDialogBar;
+class CSystemDialogBar;
 class CvarnokView;
 class QMdiSubWindow;
 class QToolBar;
@@ -62,8 +65,12 @@ class CMainFrame : public QMainWindow {
 
   CBrowserDialogbar* addressBar() const { return addressBar_; }
   CClientWnd* clientArea() const { return clientWnd_; }
-  // The side page that shows the system messages, once a side bar provides one.
-  virtual QWebEngineView* systemMessagePage() const { return nullptr; }
+  // The side page that shows the system messages (hidden with its side bar).
+  QWebEngineView* systemMessagePage() const;
+  CPathDialogBar* pathBar() const { return pathBar_; }
+  CButtonDialogBar* buttonBar() const { return buttonBar_; }
+  CSystemDialogBar* systemBar() const { return systemBar_; }
+  QToolBar* addressBarHost() const { return addressBarHost_; }
 
  signals:
   // The main window was closed (close box, exit request or shutdown signal).
@@ -73,11 +80,14 @@ class CMainFrame : public QMainWindow {
   bool eventFilter(QObject* watched, QEvent* event) override;
   void changeEvent(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
   QMenu* createPopupMenu() override { return nullptr; }
 
  private:
   void createBars();
+  void createHiddenBars();
   void createAddressBar();
+  void layoutBars();
   QToolBar* addBarHost(QWidget* bar, Qt::ToolBarArea area);
   void onPageWindowActivated(QMdiSubWindow* window);
   void onAddressChosen(int index);
@@ -85,6 +95,12 @@ class CMainFrame : public QMainWindow {
 
   AppState& state_;
   CClientWnd* clientWnd_;
+  QToolBar* pathBarHost_ = nullptr;
+  CPathDialogBar* pathBar_ = nullptr;
+  QToolBar* buttonBarHost_ = nullptr;
+  CButtonDialogBar* buttonBar_ = nullptr;
+  QToolBar* systemBarHost_ = nullptr;
+  CSystemDialogBar* systemBar_ = nullptr;
   QToolBar* addressBarHost_ = nullptr;
   CBrowserDialogbar* addressBar_ = nullptr;
   bool started_ = false;

@@ -8,7 +8,9 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QPushButton>
 #include <QTest>
+#include <QToolBar>
 #include <QWebEnginePage>
 
 #include "FrameTestSupport.h"
@@ -17,6 +19,10 @@
 #include "support/RawHttp.h"
 #include "ui/CBrowserDialogbar.h"
 #include "ui/CBusyStatic.h"
+#include "ui/CButtonDialogBar.h"
+#include "ui/CExplorer2.h"
+#include "ui/CPathDialogBar.h"
+#include "ui/CSystemDialogBar.h"
 #include "ui/CClientWnd.h"
 #include "ui/ControlIds.h"
 #include "ui/GbkBoundary.h"
@@ -299,6 +305,27 @@ TEST_F(FrameTest, ThePageAreaShowsTheStretchedPictureAtEverySize) {
           << size.width() << " at " << at.x() << "," << at.y();
     }
   }
+}
+
+TEST_F(FrameTest, HiddenBarsStayHiddenAndTheirBrowserButtonTogglesTheAddressBar) {
+  frame->resize(1000, 700);
+  QTest::qWait(50);
+  ASSERT_TRUE(frame->pathBar() && frame->buttonBar() && frame->systemBar());
+  for (QWidget* bar : {static_cast<QWidget*>(frame->pathBar()), static_cast<QWidget*>(frame->buttonBar()),
+                       static_cast<QWidget*>(frame->systemBar())})
+    EXPECT_FALSE(bar->isVisible());
+  EXPECT_TRUE(frame->addressBarHost()->isVisible());
+  // The busy indicator is what a look-up of 1047 in the address bar finds.
+  EXPECT_EQ(FindControl(frame->addressBar(), ids::IDC_STATIC_BUSY), frame->busyIndicator());
+
+  auto* browser = qobject_cast<QPushButton*>(FindControl(frame->buttonBar(), ids::IDC_BUTTON_BROWSER));
+  ASSERT_NE(browser, nullptr);
+  browser->click();
+  EXPECT_FALSE(frame->addressBarHost()->isVisible());
+  browser->click();
+  EXPECT_TRUE(frame->addressBarHost()->isVisible());
+  EXPECT_FALSE(frame->systemBar()->isVisible());
+  EXPECT_EQ(frame->systemMessagePage(), static_cast<QWebEngineView*>(frame->systemBar()->messagePage()));
 }
 
 }  // namespace
