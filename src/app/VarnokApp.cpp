@@ -24,8 +24,8 @@ VarnokApp::VarnokApp(WindowSystem& windows, std::string commandLine)
 
 bool VarnokApp::AnotherInstanceRuns() {
   if (platform::CountProcessesNamed(kExecutableName, 2) < 2) return false;
-  const std::string site = config::SiteUrl();
-  return platform::SharedMemoryToken::ReadHead(site).find(site) != std::string::npos;
+  // A token whose owner no longer runs (a killed instance) does not count.
+  return platform::SharedMemoryToken::IsHeld(config::SiteUrl());
 }
 
 bool VarnokApp::InitInstance() {

@@ -1,12 +1,40 @@
 #include "platform/SharedMemoryToken.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 namespace platform {
+namespace {
+
+bool ProcessAlive(long pid) { return pid > 0 && (kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM); }
+
+// The owner recorded in a mapped section; 0 when none is recorded.
+long OwnerOf(const void* view) {
+  char text[32] = {};
+  std::memcpy(text, static_cast<const char*>(view) + SharedMemoryToken::kPidOffset, sizeof text - 1);
+  return std::strtol(text, nullptr, 10);
+}
+
+// Calls `read` with a read-only view of the section named `name`; false when there is none.
+template <class Read>
+bool ReadSection(const std::string& name, Read read) {
+  int fd = shm_open(name.c_str(), O_RDONLY, 0);
+  if (fd < 0) return false;
+  void* view = mmap(nullptr, SharedMemoryToken::kSize, PROT_READ, MAP_SHARED, fd, 0);
+  close(fd);
+  if (view == MAP_FAILED) return false;
+  read(view);
+  munmap(view, SharedMemoryToken::kSize);
+  return true;
+}
+
+}  // namespace
 
 std::string SharedMemoryToken::SectionName(const std::string& url) {
   std::string name = "/varnok-";
@@ -26,13 +54,17 @@ SharedMemoryToken::SharedMemoryToken(const std::string& url) : name_(SectionName
   if (fd < 0) return;
   if (ftruncate(fd, kSize) == 0) {
     void* view = mmap(nullptr, kSize, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
-    if (view != MAP_FAILED) {
-      view_ = view;
-      std::memset(view_, 0, kSize);
-      std::memcpy(view_, url.c_str(), std::min(url.size() + 1, kSize - 1));
-    }
+    if (view != MAP_FAILED) view_ = view;
   }
   close(fd);
+  if (!view_) return;
+  if (!owner_ && ProcessAlive(OwnerOf(view_))) return;
+  // Ours, or left behind by a process that is gone: take it over.
+  owner_ = true;
+  std::memset(view_, 0, kSize);
+  std::memcpy(view_, url.c_str(), std::min(url.size() + 1, kPidOffset - 1));
+  const std::string pid = std::to_string(getpid());
+  std::memcpy(static_cast<char*>(view_) + kPidOffset, pid.c_str(), pid.size());
 }
 
 SharedMemoryToken::~SharedMemoryToken() {
@@ -44,16 +76,17 @@ SharedMemoryToken::~SharedMemoryToken() {
 
 std::string SharedMemoryToken::ReadHead(const std::string& url) {
   char buffer[260] = {};
-  int fd = shm_open(SectionName(url).c_str(), O_RDONLY, 0);
-  if (fd >= 0) {
-    void* view = mmap(nullptr, kSize, PROT_READ, MAP_SHARED, fd, 0);
-    if (view != MAP_FAILED) {
-      std::memcpy(buffer, view, sizeof buffer);
-      munmap(view, kSize);
-    }
-    close(fd);
-  }
+  ReadSection(SectionName(url), [&](const void* view) { std::memcpy(buffer, view, sizeof buffer); });
   return std::string(buffer, strnlen(buffer, sizeof buffer));
+}
+
+bool SharedMemoryToken::IsHeld(const std::string& url) {
+  bool held = false;
+  ReadSection(SectionName(url), [&](const void* view) {
+    const char* head = static_cast<const char*>(view);
+    held = std::string(head, strnlen(head, 260)).find(url) != std::string::npos && ProcessAlive(OwnerOf(view));
+  });
+  return held;
 }
 
 }  // namespace platform

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -61,6 +62,25 @@ TEST(SharedMemoryTokenTest, ASecondHolderLeavingDoesNotTakeTheFirstOnesToken) {
   platform::SharedMemoryToken first(url);
   { platform::SharedMemoryToken second(url); }
   EXPECT_EQ(platform::SharedMemoryToken::ReadHead(url), url);
+  EXPECT_TRUE(platform::SharedMemoryToken::IsHeld(url));
+}
+
+TEST(SharedMemoryTokenTest, ATokenLeftByAKilledProcessIsNotHeldAndIsTakenOver) {
+  const std::string url = UniqueSiteUrl();
+  pid_t child = fork();
+  if (child == 0) {
+    new platform::SharedMemoryToken(url);  // never destroyed: the process dies holding it
+    _exit(0);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_EQ(platform::SharedMemoryToken::ReadHead(url), url);
+  EXPECT_FALSE(platform::SharedMemoryToken::IsHeld(url));
+  {
+    platform::SharedMemoryToken next(url);
+    EXPECT_TRUE(platform::SharedMemoryToken::IsHeld(url));
+  }
+  EXPECT_EQ(platform::SharedMemoryToken::ReadHead(url), "");
 }
 
 TEST(FileUtilTest, AtomicWriteReplacesAndLeavesNoTemporaryFiles) {
