@@ -34,4 +34,12 @@ std::string ConfiguredPort() { return FromEnvironment("VARNOK_PORT", VARNOK_DEFA
 
 std::string FileVersionString() { return VARNOK_VERSION; }
 
+std::chrono::milliseconds MillisecondsFromEnvironment(const char* name, std::chrono::milliseconds fallback) {
+  const char* value = std::getenv(name);
+  if (!value || !*value) return fallback;
+  char* end = nullptr;
+  long long ms = std::strtoll(value, &end, 10);
+  return (*end == '\0' && ms >= 0) ? std::chrono::milliseconds(ms) : fallback;
+}
+
 }  // namespace config

@@ -1,4 +1,5 @@
 #pragma once
+#include <chrono>
 #include <string>
 
 // Values the program is configured with at build time; each can be overridden by an
@@ -17,5 +18,9 @@ std::string PortalUrl();
 std::string ConfiguredPort();
 // The program's version text, "1.0.0.1".
 std::string FileVersionString();
+
+// A duration in milliseconds from the environment variable `name`, for the waits that
+// tests shorten; `fallback` when it is unset, empty, negative or not a whole number.
+std::chrono::milliseconds MillisecondsFromEnvironment(const char* name, std::chrono::milliseconds fallback);
 
 }  // namespace config

@@ -3,17 +3,10 @@
 #include <cstdlib>
 
 #include "app/AppState.h"
+#include "app/Config.h"
 #include "update/UpdateCheck.h"
 
 namespace {
-
-std::chrono::milliseconds FromEnvironment(const char* name, std::chrono::milliseconds fallback) {
-  const char* value = std::getenv(name);
-  if (!value || !*value) return fallback;
-  char* end = nullptr;
-  long long ms = std::strtoll(value, &end, 10);
-  return (*end == '\0' && ms >= 0) ? std::chrono::milliseconds(ms) : fallback;
-}
 
 unsigned MillisecondTick() {
   using namespace std::chrono;
@@ -24,9 +17,9 @@ unsigned MillisecondTick() {
 
 UpdateSchedule UpdateSchedule::FromEnvironment() {
   UpdateSchedule s;
-  s.first = ::FromEnvironment("VARNOK_UPDATE_FIRST_MS", s.first);
-  s.afterFailure = ::FromEnvironment("VARNOK_UPDATE_RETRY_MS", s.afterFailure);
-  s.afterSuccess = ::FromEnvironment("VARNOK_UPDATE_NEXT_MS", s.afterSuccess);
+  s.first = config::MillisecondsFromEnvironment("VARNOK_UPDATE_FIRST_MS", s.first);
+  s.afterFailure = config::MillisecondsFromEnvironment("VARNOK_UPDATE_RETRY_MS", s.afterFailure);
+  s.afterSuccess = config::MillisecondsFromEnvironment("VARNOK_UPDATE_NEXT_MS", s.afterSuccess);
   return s;
 }
 

@@ -23,12 +23,12 @@ bool WriteAll(int fd, const std::string& bytes) {
 
 }  // namespace
 
-bool WriteFileAtomically(const std::string& path, const std::string& bytes, bool durable) {
+bool WriteFileAtomically(const std::string& path, const std::string& bytes, bool durable, unsigned mode) {
   std::string temp = path + ".XXXXXX";
   int fd = ::mkstemp(&temp[0]);
   if (fd < 0) return false;
   // mkstemp creates 0600; generated files are ordinary readable files.
-  ::fchmod(fd, 0644);
+  ::fchmod(fd, static_cast<mode_t>(mode));
   bool ok = WriteAll(fd, bytes) && (!durable || ::fsync(fd) == 0);
   ok = (::close(fd) == 0) && ok;
   if (ok && ::rename(temp.c_str(), path.c_str()) == 0) return true;

@@ -7,7 +7,9 @@ namespace platform {
 // the old content or the new one, never a part: the bytes go to a temporary file in
 // the same directory, which is then renamed over the target. With `durable` the bytes
 // are flushed to the disk before the rename, so a crash cannot leave an empty file.
-bool WriteFileAtomically(const std::string& path, const std::string& bytes, bool durable = false);
+// The file gets the permission bits `mode`.
+bool WriteFileAtomically(const std::string& path, const std::string& bytes, bool durable = false,
+                         unsigned mode = 0644);
 
 // Reads a whole file; false when it cannot be opened or read.
 bool ReadWholeFile(const std::string& path, std::string* bytes);

@@ -18,14 +18,6 @@
 
 namespace {
 
-std::chrono::milliseconds MillisecondsFromEnvironment(const char* name, std::chrono::milliseconds fallback) {
-  const char* value = std::getenv(name);
-  if (!value || !*value) return fallback;
-  char* end = nullptr;
-  long long ms = std::strtoll(value, &end, 10);
-  return (*end == '\0' && ms >= 0) ? std::chrono::milliseconds(ms) : fallback;
-}
-
 // Progress at debug priority: shown only when the program runs verbose.
 bool Stop(const char* reason) {
   ACE_DEBUG((LM_DEBUG, "(%t) update check ends: %s\n", reason));
@@ -37,7 +29,7 @@ bool Stop(const char* reason) {
 UpdateChecker::Options UpdateChecker::Options::ForThisProgram() {
   const AppState& state = TheAppState::Instance();
   Options options;
-  options.pause = MillisecondsFromEnvironment("VARNOK_UPDATE_PAUSE_MS", options.pause);
+  options.pause = config::MillisecondsFromEnvironment("VARNOK_UPDATE_PAUSE_MS", options.pause);
   options.descriptionUrl = state.UpdateXmlUrl();
   options.programUrl = state.UpdateExeUrl();
   options.moduleDirectory = state.ModuleDirectory();

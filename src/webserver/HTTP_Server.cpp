@@ -31,11 +31,10 @@ constexpr int kDefaultPort = 5432;
 constexpr int kDefaultThreads = 5;
 
 ACE_Time_Value ReceiveTimeout() {
-  const char* value = std::getenv("VARNOK_RECV_TIMEOUT_MS");
-  long ms = (value && *value) ? std::atol(value) : 0;
-  if (ms <= 0) ms = 15000;
+  auto ms = config::MillisecondsFromEnvironment("VARNOK_RECV_TIMEOUT_MS", std::chrono::milliseconds(15000));
+  if (ms.count() <= 0) ms = std::chrono::milliseconds(15000);
   ACE_Time_Value timeout;
-  timeout.msec(ms);
+  timeout.msec(static_cast<long>(ms.count()));
   return timeout;
 }
 
