@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QTimer>
 #include <QToolBar>
 #include <QWebEngineView>
 
@@ -48,7 +49,7 @@ void CMainFrame::createHiddenBars() {
   buttonBar_ = new CButtonDialogBar;
   buttonBarHost_ = addBarHost(buttonBar_, Qt::TopToolBarArea);
   connect(buttonBar_, &CButtonDialogBar::browserButtonClicked, this, &CMainFrame::toggleAddressBar);
-  systemBar_ = new CSystemDialogBar(gbk_boundary::FromGbk(state_.LocalBaseUrl()));
+  systemBar_ = new CSystemDialogBar;
   systemBarHost_ = addBarHost(systemBar_, Qt::RightToolBarArea);
   pathBarHost_->hide();
   buttonBarHost_->hide();
@@ -107,6 +108,22 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 void CMainFrame::onStartup() {
   started_ = true;
   navigate(state_.CurrentUrl(), true);
+  loadSidePagesAfterFirstPage();
+}
+
+// The side pages would compete with the first page for the engine (a renderer each, and
+// requests queued ahead of the page's own), so they are requested once the first page
+// has finished loading, or after a short while should it be slow to finish.
+void CMainFrame::loadSidePagesAfterFirstPage() {
+  static constexpr int kLatestMs = 2000;
+  if (CvarnokView* first = activeView())
+    connect(first, &QWebEngineView::loadFinished, this, &CMainFrame::loadSidePages, Qt::SingleShotConnection);
+  QTimer::singleShot(kLatestMs, this, &CMainFrame::loadSidePages);
+}
+
+void CMainFrame::loadSidePages() {
+  // Asked at request time, so the pages come from the port the server actually listens on.
+  if (systemBar_ && !systemBar_->pagesRequested()) systemBar_->loadPages(gbk_boundary::FromGbk(state_.LocalBaseUrl()));
 }
 
 void CMainFrame::onSystemMessagesChanged() {

@@ -62,6 +62,8 @@ class CMainFrame : public QMainWindow {
   // Notices from other threads, delivered as queued calls.
   void onSystemMessagesChanged();
   void onStartup();
+  // Requests the side bar's pages from the embedded server (once; later calls do nothing).
+  void loadSidePages();
 
   CBrowserDialogbar* addressBar() const { return addressBar_; }
   CClientWnd* clientArea() const { return clientWnd_; }
@@ -92,6 +94,7 @@ class CMainFrame : public QMainWindow {
   void onPageWindowActivated(QMdiSubWindow* window);
   void onAddressChosen(int index);
   bool handleAddressBoxKey(QKeyEvent* key);
+  void loadSidePagesAfterFirstPage();
 
   AppState& state_;
   CClientWnd* clientWnd_;

@@ -11,18 +11,21 @@ const QString kMessagePage = QStringLiteral("sysmsg.htm");
 
 }  // namespace
 
-CSystemDialogBar::CSystemDialogBar(const QString& localBaseUrl, QWidget* parent)
+CSystemDialogBar::CSystemDialogBar(QWidget* parent)
     : QWidget(parent), advertisement_(new CExplorer1(this)), messages_(new CExplorer2(this)) {
   advertisement_->setGeometry(0, 0, 100, 100);
   // No height until the frame's layout sizes it.
   messages_->setGeometry(0, 100, 100, 0);
-  navigatePages(localBaseUrl);
   resize(sizeHint());
+}
+
+CSystemDialogBar::CSystemDialogBar(const QString& localBaseUrl, QWidget* parent) : CSystemDialogBar(parent) {
+  loadPages(localBaseUrl);
 }
 
 QSize CSystemDialogBar::sizeHint() const { return dialog_units::ToPixels(0, 0, 160, 1429).size(); }
 
-void CSystemDialogBar::navigatePages(const QString& localBaseUrl) {
+void CSystemDialogBar::loadPages(const QString& localBaseUrl) {
   localBaseUrl_ = localBaseUrl;
   advertisement_->navigate(localBaseUrl + kAdvertisementPage);
   messages_->navigate(localBaseUrl + kMessagePage);
@@ -37,7 +40,7 @@ void CSystemDialogBar::layoutControls(const QSize& hostSize) {
 bool CSystemDialogBar::refreshMessagePage(const QString& localBaseUrl) {
   if (!messages_->readyStateComplete()) return false;
   if (localBaseUrl != localBaseUrl_) {
-    navigatePages(localBaseUrl);
+    loadPages(localBaseUrl);
   } else {
     messages_->refresh();
   }

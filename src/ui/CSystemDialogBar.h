@@ -15,8 +15,14 @@ class CSystemDialogBar : public QWidget {
  public:
   static constexpr int kHiddenTop = -1000;
 
-  // `localBaseUrl` is the embedded server's base URL, ending in "/".
+  // The bar with both pages, which request nothing until loadPages().
+  explicit CSystemDialogBar(QWidget* parent = nullptr);
+  // The bar with both pages already requested from `localBaseUrl`.
   explicit CSystemDialogBar(const QString& localBaseUrl, QWidget* parent = nullptr);
+
+  // Requests both pages from the embedded server's base URL, ending in "/".
+  void loadPages(const QString& localBaseUrl);
+  bool pagesRequested() const { return !localBaseUrl_.isEmpty(); }
 
   // Parks the advertisement page above the bar and gives the message page the host's
   // whole area; `hostSize` is the size of the bar's host.
@@ -33,8 +39,6 @@ class CSystemDialogBar : public QWidget {
   QSize sizeHint() const override;
 
  private:
-  void navigatePages(const QString& localBaseUrl);
-
   QString localBaseUrl_;
   CExplorer1* advertisement_;
   CExplorer2* messages_;
