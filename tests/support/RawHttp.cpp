@@ -6,8 +6,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-namespace {
-
 int ConnectLoopback(int port) {
   int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) return -1;
@@ -21,8 +19,6 @@ int ConnectLoopback(int port) {
   }
   return fd;
 }
-
-}  // namespace
 
 std::string RawHttpExchange(int port, const std::string& request, std::chrono::milliseconds timeout) {
   int fd = ConnectLoopback(port);
@@ -49,16 +45,25 @@ std::string RawHttpExchange(int port, const std::string& request, std::chrono::m
   return response;
 }
 
-int FindFreePort() {
+int ListenOnLoopback(int* port, int backlog) {
   int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_in addr{};
   addr.sin_family = AF_INET;
   addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
   socklen_t len = sizeof addr;
-  getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
-  close(fd);
-  return ntohs(addr.sin_port);
+  if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || listen(fd, backlog) != 0 ||
+      getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
+    if (fd >= 0) close(fd);
+    return -1;
+  }
+  *port = ntohs(addr.sin_port);
+  return fd;
+}
+
+int FindFreePort() {
+  int port = 0;
+  close(ListenOnLoopback(&port, 1));
+  return port;
 }
 
 bool PortAcceptsConnections(int port) {

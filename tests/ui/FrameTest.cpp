@@ -87,15 +87,10 @@ TEST_F(FrameTest, TheBusyIndicatorRunsWhileTheCurrentPageLoads) {
   CBusyStatic* busy = frame->busyIndicator();
   ASSERT_NE(busy, nullptr);
   // A listener that never answers keeps the page loading.
-  const int silent = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  ASSERT_EQ(bind(silent, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  ASSERT_EQ(listen(silent, 8), 0);
-  getsockname(silent, reinterpret_cast<sockaddr*>(&address), &length);
-  frame->navigate("http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/slow", true);
+  int port = 0;
+  const int silent = ListenOnLoopback(&port);
+  ASSERT_GE(silent, 0);
+  frame->navigate("http://127.0.0.1:" + std::to_string(port) + "/slow", true);
   ASSERT_TRUE(QTest::qWaitFor([&] { return busy->isAnimating() && busy->isVisible(); }, 10000));
   // Switching to an idle page stops it at its next step.
   frame->openNewPageWindow();

@@ -23,15 +23,7 @@ using namespace std::chrono_literals;
 class PageListener {
  public:
   PageListener() {
-    fd_ = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    listen(fd_, 8);
-    socklen_t length = sizeof address;
-    getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
+    fd_ = ListenOnLoopback(&port_);
     thread_ = std::thread([this] { Serve(); });
   }
   ~PageListener() {

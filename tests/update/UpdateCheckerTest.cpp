@@ -172,13 +172,10 @@ TEST_F(UpdateCheckerTest, UnreachableOrSilentSiteFails) {
   EXPECT_FALSE(UpdateChecker(options).Run());
 
   // Listening but never answering: connections queue in the backlog.
-  int silent = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in addr{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
-  socklen_t len = sizeof addr;
-  ASSERT_EQ(bind(silent, reinterpret_cast<sockaddr*>(&addr), len) | listen(silent, 4) |
-                getsockname(silent, reinterpret_cast<sockaddr*>(&addr), &len),
-            0);
-  options.descriptionUrl = "http://127.0.0.1:" + std::to_string(ntohs(addr.sin_port)) + "/software/update.xml";
+  int port = 0;
+  int silent = ListenOnLoopback(&port, 4);
+  ASSERT_GE(silent, 0);
+  options.descriptionUrl = "http://127.0.0.1:" + std::to_string(port) + "/software/update.xml";
   options.timeout = 1000ms;
   EXPECT_FALSE(UpdateChecker(options).Run());
   close(silent);

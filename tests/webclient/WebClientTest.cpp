@@ -6,6 +6,7 @@
 
 #include <thread>
 
+#include "support/RawHttp.h"
 #include "webclient/Connection.h"
 #include "webclient/ShutdownWakeUp.h"
 #include "webclient/UrlParser.h"
@@ -34,14 +35,9 @@ TEST(ConnectionTest, ReportsFailuresAsOne) {
 }
 
 TEST(ShutdownWakeUpTest, SendsExactlyTheExitRequestToTheLoopbackAddress) {
-  int listener = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
-  ASSERT_EQ(listen(listener, 1), 0);
-  socklen_t length = sizeof addr;
-  getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &length);
+  int port = 0;
+  int listener = ListenOnLoopback(&port, 1);
+  ASSERT_GE(listener, 0);
 
   std::string received;
   std::string peer;
@@ -55,7 +51,7 @@ TEST(ShutdownWakeUpTest, SendsExactlyTheExitRequestToTheLoopbackAddress) {
     for (ssize_t n; (n = recv(fd, buffer, sizeof buffer, 0)) > 0;) received.append(buffer, static_cast<size_t>(n));
     close(fd);
   });
-  SendShutdownWakeUp("http://localhost:" + std::to_string(ntohs(addr.sin_port)) + "/exit.ido");
+  SendShutdownWakeUp("http://localhost:" + std::to_string(port) + "/exit.ido");
   server.join();
   close(listener);
   EXPECT_EQ(received, "GET /exit.ido HTTP/1.0\r\n\r\n");

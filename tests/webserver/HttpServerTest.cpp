@@ -24,13 +24,7 @@ const std::string kNotImplemented = "Requested method is not implemented.";
 // A connected loopback socket for requests sent in pieces.
 class Client {
  public:
-  explicit Client(int port) : fd_(socket(AF_INET, SOCK_STREAM, 0)) {
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_port = htons(static_cast<uint16_t>(port));
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    connected_ = connect(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
-  }
+  explicit Client(int port) : fd_(ConnectLoopback(port)), connected_(fd_ >= 0) {}
   ~Client() { close(fd_); }
   bool connected() const { return connected_; }
   void Send(const std::string& bytes) { send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL); }

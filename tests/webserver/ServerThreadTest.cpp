@@ -17,23 +17,9 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Something else listening on the loopback port.
-int OccupyPort(int* port) {
-  int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-  listen(fd, 1);
-  socklen_t length = sizeof addr;
-  getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &length);
-  *port = ntohs(addr.sin_port);
-  return fd;
-}
-
 TEST(ServerThreadTest, MovesOffABusyPortPublishesTheTokenAndStopsOnTheWakeUp) {
   int busy = 0;
-  int blocker = OccupyPort(&busy);
+  int blocker = ListenOnLoopback(&busy);
   const std::string site = UniqueSiteUrl();
   setenv("VARNOK_SITE_URL", site.c_str(), 1);
   setenv("VARNOK_PORT", std::to_string(busy).c_str(), 1);
