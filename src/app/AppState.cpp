@@ -105,7 +105,6 @@ std::string AppState::SystemMessagePagePath() const { return ModuleDirectory() +
 std::string AppState::IniPath() const { return ModuleDirectory() + "varnok.ini"; }
 std::string AppState::UpdateXmlUrl() const { return SiteUrl() + "software/" + "update.xml"; }
 std::string AppState::UpdateExeUrl() const { return SiteUrl() + "software/" + "varnok"; }
-std::string AppState::UpdateDirectory() const { return ModuleDirectory() + "update/"; }
 std::string AppState::PortalNavigationUrl() const {
   return config::PortalUrl() + "MenuTypeAction.do?type=" + gbk::kPortalNavigation;
 }

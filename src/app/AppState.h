@@ -45,7 +45,6 @@ class AppState : public SmallObjectBase {
   std::string IniPath() const;
   std::string UpdateXmlUrl() const;
   std::string UpdateExeUrl() const;
-  std::string UpdateDirectory() const;
   std::string PortalNavigationUrl() const;
 
   std::string Port() const;

@@ -118,8 +118,3 @@ int WorkerThread::run() {
   }
   return 0;
 }
-
-size_t WorkerThread::queued() const {
-  std::lock_guard<std::mutex> hold(queueLock_);
-  return queue_.size();
-}

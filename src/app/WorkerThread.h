@@ -52,7 +52,6 @@ class WorkerThread : public SmallObjectBase {
   virtual int pop(WorkerMessage& message);
 
   bool started() const { return started_.load(); }
-  size_t queued() const;
 
  protected:
   void set_started(bool on) { started_.store(on); }

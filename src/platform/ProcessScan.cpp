@@ -33,15 +33,6 @@ std::string BaseName(const std::string& path) {
 
 }  // namespace
 
-std::vector<std::string> RunningExecutablePaths() {
-  std::vector<std::string> paths;
-  ForEachProcess([&](long, const std::string& exe) {
-    paths.push_back(exe);
-    return true;
-  });
-  return paths;
-}
-
 int CountProcessesNamed(const std::string& name, int limit) {
   int count = 0;
   ForEachProcess([&](long, const std::string& exe) {

@@ -4,10 +4,6 @@
 
 namespace platform {
 
-// Full executable paths of the running processes that can be inspected (/proc/PID/exe).
-// A process whose executable has been replaced shows its old path with " (deleted)".
-std::vector<std::string> RunningExecutablePaths();
-
 // Counts processes whose executable file name (no directory) equals `name` exactly,
 // case-sensitive; stops counting at `limit`.
 int CountProcessesNamed(const std::string& name, int limit);
