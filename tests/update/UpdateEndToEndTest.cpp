@@ -113,13 +113,22 @@ unsigned Mode(const std::string& path) {
   return st.st_mode & 0777;
 }
 
-TEST(UpdateEndToEndTest, HeadlessProgramDownloadsAndVerifiesTheNewProgram) {
+// A product site publishing the built program, and a program directory for it.
+class UpdateEndToEndTest : public ::testing::Test {
+ protected:
+  void Publish(const std::string& description) {
+    site.Put("software/varnok", program);
+    site.Put("software/update.xml", description);
+  }
+
   TempDir dir;
   LocalSite site;
   Vendor vendor;
   const std::string program = BuiltProgram();
-  site.Put("software/update.xml", vendor.Description("1.0.0.2", program));
-  site.Put("software/varnok", program);
+};
+
+TEST_F(UpdateEndToEndTest, HeadlessProgramDownloadsAndVerifiesTheNewProgram) {
+  Publish(vendor.Description("1.0.0.2", program));
   Environment env = CheckingEnvironment(site, vendor.publicKey());
   // Only a successful check (verified, question answered Cancel) brings the next one soon.
   env["VARNOK_UPDATE_NEXT_MS"] = "100";
@@ -135,14 +144,9 @@ TEST(UpdateEndToEndTest, HeadlessProgramDownloadsAndVerifiesTheNewProgram) {
   EXPECT_EQ(ReadFileOrEmpty(dir / "varnok"), program + "older release");
 }
 
-TEST(UpdateEndToEndTest, ForgedOrOlderReleasesAreNeverInstalled) {
-  TempDir dir;
-  LocalSite site;
-  Vendor vendor;
+TEST_F(UpdateEndToEndTest, ForgedOrOlderReleasesAreNeverInstalled) {
   Vendor attacker;
-  const std::string program = BuiltProgram();
-  site.Put("software/update.xml", attacker.Description("1.0.0.2", program));
-  site.Put("software/varnok", program);
+  Publish(attacker.Description("1.0.0.2", program));
   Environment env = CheckingEnvironment(site, vendor.publicKey());
   env["VARNOK_UPDATE_RETRY_MS"] = "100";
   env["VARNOK_UPDATE_AUTO_ACCEPT"] = "1";
@@ -174,13 +178,8 @@ TEST(UpdateEndToEndTest, ForgedOrOlderReleasesAreNeverInstalled) {
   EXPECT_EQ(ReadFileOrEmpty(dir / "update/varnok"), program);
 }
 
-TEST(UpdateEndToEndTest, ProgramWithoutAKeyOffersNothingAndSaysSoOnce) {
-  TempDir dir;
-  LocalSite site;
-  Vendor vendor;
-  const std::string program = BuiltProgram();
-  site.Put("software/update.xml", vendor.Description("1.0.0.2", program));
-  site.Put("software/varnok", program);
+TEST_F(UpdateEndToEndTest, ProgramWithoutAKeyOffersNothingAndSaysSoOnce) {
+  Publish(vendor.Description("1.0.0.2", program));
   Environment env = CheckingEnvironment(site, "");
   env["VARNOK_UPDATE_RETRY_MS"] = "50";
   env["VARNOK_UPDATE_AUTO_ACCEPT"] = "1";
@@ -257,19 +256,16 @@ TEST(InstallModeBusyTest, UpdateSwitchOutsideAnUpdateDirectoryStartsNormally) {
   EXPECT_FALSE(std::filesystem::exists(root / "a/varnok"));
 }
 
-TEST(AcceptedUpdateTest, ProgramClosesAndItsInstallerReplacesIt) {
-  TempDir root;
-  LocalSite site;
-  Vendor vendor;
-  const std::string program = BuiltProgram();
-  site.Put("software/update.xml", vendor.Description("1.0.0.2", program));
-  site.Put("software/varnok", program);
-  const std::string programDir = root / "p/";
+using AcceptedUpdateTest = UpdateEndToEndTest;
+
+TEST_F(AcceptedUpdateTest, ProgramClosesAndItsInstallerReplacesIt) {
+  Publish(vendor.Description("1.0.0.2", program));
+  const std::string programDir = dir / "p/";
   const std::string target = InstallOlderProgram(programDir);
   Environment env = CheckingEnvironment(site, vendor.publicKey());
   env["VARNOK_UPDATE_AUTO_ACCEPT"] = "1";
 
-  ChildProcess varnok({target, "--headless"}, env, root.path());
+  ChildProcess varnok({target, "--headless"}, env, dir.path());
   // Once the old program has read the offer, the site stops offering, so the installed
   // program (long after: the installer waits for the old one to exit) does not update again.
   ASSERT_TRUE(WaitUntil([&] { return site.Requests("software/update.xml") >= 1; }, 60s)) << varnok.Output();
