@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <utility>
 
 // The vendor's Ed25519 public key. An update is offered only when update.xml carries this
 // key's signature over the release text (see SignedText): the MD5 digest beside it comes

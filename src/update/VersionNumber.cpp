@@ -13,7 +13,8 @@ bool AllDigits(const std::string& field) {
 
 int CompareFields(const std::string& a, const std::string& b) {
   if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
-  return a.compare(b) < 0 ? -1 : (a == b ? 0 : 1);
+  const int order = a.compare(b);
+  return (order > 0) - (order < 0);
 }
 
 }  // namespace

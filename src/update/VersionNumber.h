@@ -12,7 +12,6 @@ class VersionNumber {
   static std::optional<VersionNumber> Parse(const std::string& text);
 
   bool operator<(const VersionNumber& other) const { return Compare(other) < 0; }
-  bool operator==(const VersionNumber& other) const { return Compare(other) == 0; }
 
  private:
   // Each field without its leading zeros, so fields of any length compare exactly.
