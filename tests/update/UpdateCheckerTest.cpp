@@ -213,7 +213,7 @@ TEST_F(UpdateCheckerTest, UnsignedOrForgedUpdatesAreNeverOffered) {
       {Description("1.0.0.2", md5, TestSigner().SignRelease("1.0.0.2", program)), "signature does not verify"},
       // The genuine signature of 1.0.0.2 moved to another version...
       {Description("1.0.0.3", md5, genuine), "signature does not verify"},
-      // ...or to a program signed for another release.
+      // ...and a signature of another program.
       {Description("1.0.0.2", md5, vendor.SignRelease("1.0.0.2", program + "x")), "signature does not verify"},
       {Description("1.0.0.2", md5, EncodeBase64(flipped)), "signature does not verify"},
       {Description("1.0.0.2", Md5("x"), genuine), "does not match its MD5 digest"},
