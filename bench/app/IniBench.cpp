@@ -1,5 +1,7 @@
 // Load and save of varnok.ini with 10 000 and 100 000 entries in each list, measured in
 // one run. The cost should grow linearly: the ratio of the two sizes about 10, not 100.
+// Each figure is the median of several rounds after one unmeasured round.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +17,11 @@ namespace {
 
 double Seconds(std::chrono::steady_clock::duration d) { return std::chrono::duration<double>(d).count(); }
 
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
 struct Timing {
   double load;
   double save;
@@ -25,20 +32,21 @@ Timing Measure(const std::string& dir, size_t entries) {
   for (size_t i = 0; i < entries; ++i) list.push_back("http://www.example.com/page/" + std::to_string(i) + ".html");
   platform::WriteFileAtomically(dir + "varnok.ini", FormatVarnokIni("http://home/", list, list));
 
-  const int rounds = entries >= 100000 ? 3 : 30;
-  Timing t{0, 0};
-  for (int r = 0; r < rounds; ++r) {
+  // One round first to settle the allocator and the page cache, then the median of
+  // the rest, so that one preempted round on a shared machine does not decide.
+  const int rounds = entries >= 100000 ? 7 : 31;
+  std::vector<double> loads, saves;
+  for (int r = 0; r <= rounds; ++r) {
     auto start = std::chrono::steady_clock::now();
     AppState* state = new AppState(dir + "varnok");  // construction loads
     auto loaded = std::chrono::steady_clock::now();
     delete state;  // destruction saves
     auto saved = std::chrono::steady_clock::now();
-    t.load += Seconds(loaded - start);
-    t.save += Seconds(saved - loaded);
+    if (r == 0) continue;
+    loads.push_back(Seconds(loaded - start));
+    saves.push_back(Seconds(saved - loaded));
   }
-  t.load /= rounds;
-  t.save /= rounds;
-  return t;
+  return Timing{Median(loads), Median(saves)};
 }
 
 }  // namespace

@@ -1,30 +1,44 @@
 #pragma once
+#include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
 // The configuration file format of varnok.ini, read with the rules of the classic
-// private-profile reader: section and key names ignore letter case, the first
-// occurrence wins, white space (CR included) around names and values is ignored, so
-// CR LF and CR CR LF line ends read alike, and a value is cut at kMaxValueLength bytes.
+// private-profile reader: section and key names ignore letter case; only the first
+// section of a name counts (a later one of the same name is skipped whole) and within
+// it the first occurrence of a key wins; white space (CR included) around names and
+// values is ignored, so CR LF and CR CR LF line ends read alike; a value ends at a NUL
+// byte, loses one pair of enclosing quotes (' or ") and is cut at kMaxValueLength bytes.
+//
+// The parsed file keeps its bytes and only notes where each section's lines lie; a
+// look-up reads those lines again, so loading a list of any length costs two passes
+// over its lines and no allocation per key.
 class IniFile {
  public:
   static constexpr size_t kMaxValueLength = 258;
 
   // Parses file bytes; lines that are neither a section header nor key=value are skipped.
-  static IniFile Parse(const std::string& bytes);
+  static IniFile Parse(std::string bytes);
   // Reads the file at `path`; false (and an empty IniFile) when it cannot be read.
   static bool Load(const std::string& path, IniFile* out);
 
   // The value of section/key cut to kMaxValueLength bytes, or empty when missing.
-  std::string Get(const std::string& section, const std::string& key) const;
+  std::string Get(std::string_view section, std::string_view key) const;
 
   // Values of url1, url2, ... of a section, stopping at the first missing or empty key.
-  std::vector<std::string> UrlList(const std::string& section) const;
+  std::vector<std::string> UrlList(std::string_view section) const;
 
  private:
-  using Section = std::unordered_map<std::string, std::string>;
-  std::unordered_map<std::string, Section> sections_;
+  // Calls visit(key, value) for each key=value line of a section body, in file order.
+  template <class Visit>
+  static void ForEachEntry(std::string_view body, Visit visit);
+  // The lines between a section's header and the next header; empty view when missing.
+  const std::string_view* Find(std::string_view section) const;
+
+  std::shared_ptr<const std::string> bytes_;  // what the views point into; never moves
+  std::unordered_map<std::string, std::string_view> sections_;  // lower-case name -> body
 };
 
 // Builds the bytes of varnok.ini as the program saves it: [global] version 1.0, then

@@ -40,9 +40,17 @@ bool ReadWholeFile(const std::string& path, std::string* bytes) {
   FILE* f = std::fopen(path.c_str(), "rb");
   if (!f) return false;
   bytes->clear();
-  char buffer[65536];
+  // Read straight into the string; a file that grows meanwhile is read on in chunks.
+  struct stat st;
+  size_t expected = (::fstat(::fileno(f), &st) == 0 && st.st_size > 0) ? static_cast<size_t>(st.st_size) : 0;
+  bytes->resize(expected + 1);
+  size_t have = 0;
   size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes->append(buffer, n);
+  while ((n = std::fread(&(*bytes)[have], 1, bytes->size() - have, f)) > 0) {
+    have += n;
+    if (have == bytes->size()) bytes->resize(have + 65536);
+  }
+  bytes->resize(have);
   bool ok = !std::ferror(f);
   std::fclose(f);
   return ok;
