@@ -1,12 +1,19 @@
 #!/usr/bin/env bash
-# Start-up time and peak memory of varnok against a bare Qt WebEngine view, side by side
-# under a virtual display. Usage: scripts/bench-startup.sh [build-dir] [runs]
+# Start-up time and peak memory of varnok against a bare Qt WebEngine view and, when it
+# is installed, the Falkon browser, side by side under a virtual display.
+# Usage: scripts/bench-startup.sh [build-dir] [runs]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$root/build}"
 runs="${2:-5}"
 cmake --build "$build" --target varnok bench_bare_view -j2 >/dev/null
+falkon=()
+if command -v falkon >/dev/null; then
+  falkon=(--falkon "$(command -v falkon)")
+else
+  echo "Falkon is not installed, so it is not measured (apt-get install falkon xdotool to add it)."
+fi
 exec xvfb-run -a -s "-screen 0 1280x800x24" \
   python3 "$root/bench/ui/startup_bench.py" \
-    --varnok "$build/src/varnok" --bare "$build/bench/ui/bench_bare_view" \
+    --varnok "$build/src/varnok" --bare "$build/bench/ui/bench_bare_view" "${falkon[@]}" \
     --advert "$root/resources/guanggao.htm" --runs "$runs"

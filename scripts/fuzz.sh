@@ -5,8 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-60}"
 build=build-fuzz
-targets=(fuzz_request_parser fuzz_helpers)
-seeds=(request helpers)
+targets=(fuzz_request_parser fuzz_helpers fuzz_ini)
+seeds=(request helpers ini)
 
 CC=clang CXX=clang++ cmake -S . -B "$build" -DVARNOK_BUILD_UI=OFF -DVARNOK_BUILD_TESTS=OFF -DVARNOK_BUILD_FUZZ=ON >/dev/null
 cmake --build "$build" -j2 --target "${targets[@]}"

@@ -1,7 +1,13 @@
 #!/usr/bin/env python3
 """Start-up benchmark: time from launch until the first page has finished loading, and
-the peak resident memory of the whole process tree, for varnok and for the bare page
-view (bench_bare_view), measured alternately in one run on the same display.
+the peak resident memory of the whole process tree, for varnok, for the bare page view
+(bench_bare_view) and, when given, for Falkon, measured alternately in one run on the
+same display.
+
+Falkon keeps a profile: its warm-up run makes one and is closed the way a person quits
+(Ctrl+Q, through xdotool), and every measured run starts from a fresh copy of it, so no
+run pays for a first start or for crash recovery. The saved session is left out of the
+copy, so a run opens only its own first page, as the other two programs do.
 
 The first page is a local page served by a small listener on 127.0.0.1 (the engine
 keeps pages opened from files away from network URLs, so a file could not report back);
@@ -127,10 +133,26 @@ def stop(proc):
             pass
 
 
+def quit_like_a_person(proc):
+    """Closes a program through its quit key so that it saves a clean profile."""
+    windows = subprocess.run(["xdotool", "search", "--pid", str(proc.pid), "--onlyvisible", "--name", "."],
+                             capture_output=True, text=True).stdout.split()
+    if windows:
+        subprocess.run(["xdotool", "windowfocus", "--sync", windows[0]], capture_output=True)
+        subprocess.run(["xdotool", "key", "--clearmodifiers", "ctrl+q"], capture_output=True)
+        try:
+            proc.wait(timeout=20)
+            return
+        except subprocess.TimeoutExpired:
+            pass
+    raise RuntimeError("falkon: its warm-up run did not quit on Ctrl+Q, so it left no clean profile")
+
+
 class Launcher:
     def __init__(self, args, beacon, workdir):
         self.args, self.beacon, self.workdir = args, beacon, workdir
         self.marker = uuid.uuid4().hex[:10]
+        self.falkon_profile = os.path.join(workdir, "falkon-profile")
 
     def remove_tokens(self):
         """Drops the single-instance tokens this run's programs published (best effort)."""
@@ -160,10 +182,30 @@ class Launcher:
                    VARNOK_SITE_URL=f"http://bench-{run}-{self.marker}.invalid/")
         return [program], env, program_dir
 
+    def falkon_command(self, run, url):
+        home = os.path.join(self.workdir, f"falkon-{run}")
+        if run.startswith("warmup"):
+            os.makedirs(home)
+        else:
+            shutil.copytree(self.falkon_profile, home, symlinks=True)
+        env = {k: v for k, v in os.environ.items() if not k.startswith("XDG_") or k == "XDG_RUNTIME_DIR"}
+        env["HOME"] = home
+        return [self.args.falkon, "--no-remote", url], env, home
+
+    def keep_falkon_profile(self, run):
+        """The warm-up's profile, less its saved session, is where every later run starts."""
+        shutil.copytree(os.path.join(self.workdir, f"falkon-{run}"), self.falkon_profile, symlinks=True)
+        for root, _dirs, files in os.walk(self.falkon_profile):
+            for name in files:
+                if name.startswith("session.dat"):
+                    os.unlink(os.path.join(root, name))
+
     def measure(self, kind, run):
         url = self.home_page(run)
         if kind == "varnok":
             command, env, cwd = self.varnok_command(run, url)
+        elif kind == "falkon":
+            command, env, cwd = self.falkon_command(run, url)
         else:
             command, env, cwd = [self.args.bare, url], dict(os.environ), self.workdir
         env.setdefault("QTWEBENGINE_DISABLE_SANDBOX", "1")
@@ -181,24 +223,51 @@ class Launcher:
                                    f"{self.args.timeout} s (run {run}, {state}); its output ends:\n{tail}")
             time.sleep(self.args.settle)
             rss = peak_rss_kib(process_tree(proc.pid))
+            if kind == "falkon" and run.startswith("warmup"):
+                quit_like_a_person(proc)
+                self.keep_falkon_profile(run)
         finally:
             stop(proc)
         return loaded - started, rss
 
 
-def run_all(launcher, runs, results):
-    for kind in ("varnok", "bare"):  # warm-up: page cache, font cache
+def run_all(launcher, kinds, runs, results):
+    for kind in kinds:  # warm-up: page cache, font cache, Falkon's profile
         launcher.measure(kind, f"warmup-{kind}")
     for i in range(runs):
-        order = ("varnok", "bare") if i % 2 == 0 else ("bare", "varnok")
+        # Each program takes each place in the order in turn.
+        order = kinds[i % len(kinds):] + kinds[:i % len(kinds)]
         for kind in order:
             results[kind].append(launcher.measure(kind, f"{kind}-{i}"))
+
+
+def report(results, runs):
+    def median(kind, index):
+        return statistics.median(r[index] for r in results[kind])
+
+    names = {"varnok": "varnok", "bare": "bare view", "falkon": "Falkon"}
+    print(f"runs per program: {runs} (after one warm-up each), medians")
+    print("start-up to first page loaded: " +
+          ", ".join(f"{names[k]} {median(k, 0) * 1000:.0f} ms" for k in results))
+    print("peak RSS of the process tree:  " +
+          ", ".join(f"{names[k]} {median(k, 1) / 1024:.0f} MiB" for k in results))
+    targets = {("bare", 0): 1.10, ("bare", 1): 1.15, ("falkon", 1): 1.00}
+    for other in (k for k in results if k != "varnok"):
+        for index, what in ((0, "start-up"), (1, "peak RSS")):
+            ratio = median("varnok", index) / median(other, index)
+            target = targets.get((other, index))
+            goal = f" (target <= {target:.2f})" if target else ""
+            print(f"ratio varnok/{names[other]:9s} {what:8s}: {ratio:.2f}{goal}")
+    for kind in results:
+        print(f"  {kind:6s} times (ms): " + " ".join(f"{t * 1000:.0f}" for t, _ in results[kind]) +
+              ";  peak RSS (MiB): " + " ".join(f"{m / 1024:.0f}" for _, m in results[kind]))
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--varnok", required=True)
     parser.add_argument("--bare", required=True)
+    parser.add_argument("--falkon", help="Falkon's program, measured as a third program when given")
     parser.add_argument("--advert", default=os.path.join(os.path.dirname(__file__), "../../resources/guanggao.htm"))
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--timeout", type=float, default=60)
@@ -206,28 +275,23 @@ def main():
                         help="seconds to wait after the load before reading the peak memory")
     args = parser.parse_args()
     args.varnok, args.bare = os.path.abspath(args.varnok), os.path.abspath(args.bare)
+    kinds = ["varnok", "bare"]
+    if args.falkon:
+        if not shutil.which("xdotool"):
+            print("xdotool is not installed: Falkon's warm-up cannot be quit to leave a clean profile",
+                  file=sys.stderr)
+            return 2
+        kinds.append("falkon")
 
     beacon = Beacon(filler="varnok " * 2000)
-    results = {"varnok": [], "bare": []}
+    results = {kind: [] for kind in kinds}
     with tempfile.TemporaryDirectory(prefix="varnok-bench-") as workdir:
         launcher = Launcher(args, beacon, workdir)
         try:
-            run_all(launcher, args.runs, results)
+            run_all(launcher, kinds, args.runs, results)
         finally:
             launcher.remove_tokens()
-
-    def median(kind, index):
-        return statistics.median(r[index] for r in results[kind])
-
-    v_time, b_time = median("varnok", 0), median("bare", 0)
-    v_rss, b_rss = median("varnok", 1), median("bare", 1)
-    print(f"runs per program: {args.runs} (after one warm-up each), medians")
-    print(f"start-up to first page loaded: varnok {v_time * 1000:.0f} ms, bare view {b_time * 1000:.0f} ms, "
-          f"ratio {v_time / b_time:.2f} (target <= 1.15)")
-    print(f"peak RSS of the process tree:  varnok {v_rss / 1024:.0f} MiB, bare view {b_rss / 1024:.0f} MiB, "
-          f"ratio {v_rss / b_rss:.2f}")
-    for kind in ("varnok", "bare"):
-        print(f"  {kind:6s} times (ms): " + " ".join(f"{t * 1000:.0f}" for t, _ in results[kind]))
+    report(results, args.runs)
     return 0
 
 

@@ -92,8 +92,9 @@ IniFile IniFile::Parse(std::string bytes) {
     const std::string_view line = Trim(text.substr(pos, end - pos));
     const size_t lineStart = pos;
     pos = std::min(end + 1, text.size());
+    if (line.empty() || line.front() != '[') continue;
     const size_t close = line.find(']');
-    if (line.empty() || line.front() != '[' || close == std::string_view::npos) continue;
+    if (close == std::string_view::npos) continue;
     closeBody(lineStart);
     // A repeated section is skipped whole: its keys neither add to nor replace the first.
     auto [slot, isNew] = ini.sections_.try_emplace(Lower(Trim(line.substr(1, close - 1))));

@@ -81,6 +81,28 @@ TEST_F(AppStateTest, GarbageAndHugeLinesLoadWhatTheyCan) {
   EXPECT_EQ(state.Favorites(), std::vector<std::string>{"ok"});
 }
 
+TEST_F(AppStateTest, QuotedValuesAndARepeatedSectionThroughTheFile) {
+  WriteFileOrDie(Ini(), "[homeurl]\r\nurl1='http://home/'\r\n[history]\r\nurl1=\"http://h/\"\r\n"
+                        "[history]\r\nurl2=http://late/\r\n[soucangjia]\r\nurl1=http://f/\r\n");
+  {
+    AppState state(dir / "varnok");
+    EXPECT_EQ(state.HomeUrl(), "http://home/");
+    EXPECT_EQ(state.History(), std::vector<std::string>{"http://h/"});
+  }
+  EXPECT_EQ(ReadFileOrEmpty(Ini()), "[global]\r\nversion=1.0\r\n[homeurl]\r\nurl1=http://home/\r\n[history]\r\n"
+                                    "url1=http://h/\r\n[soucangjia]\r\nurl1=http://f/\r\n\r\n");
+}
+
+TEST_F(AppStateTest, EmptyOrUnreadableFileLeavesTheDefaults) {
+  WriteFileOrDie(Ini(), "");
+  EXPECT_EQ(AppState(dir / "varnok").History(), std::vector<std::string>{Portal()});
+  TempDir other;
+  ASSERT_EQ(mkdir((other / "varnok.ini").c_str(), 0700), 0);
+  AppState state(other / "varnok");
+  EXPECT_EQ(state.Favorites(), std::vector<std::string>{Portal()});
+  EXPECT_EQ(state.HomeUrl(), Portal());
+}
+
 TEST_F(AppStateTest, ReadOnlyProgramDirectoryRunsOnDefaults) {
   if (geteuid() == 0) {
     // root ignores directory permissions; a missing directory fails the same way.
