@@ -189,6 +189,6 @@ void HTTP_Response::run_cgi() {
   // writes to its own copies of the socket, and the connection closes when it ends.
   Cgi_Process process;
   pid_t child = process.spawn(options);
-  if (child > 0) context.cgi_children.push_back(child);
+  if (child > 0) context.cgi_children.add(child);
   options.release_handles();
 }
