@@ -143,6 +143,7 @@ bool HTTP_Server::stopping() const { return stop_.requested() || context_.state.
 
 void HTTP_Server::accept_connections(Connection_Pool& pool) {
   const Connection_Pool::GiveUp give_up = [this] { return stopping(); };
+  int failing = 0;  // the error of the failed accepts in a row, logged once
   while (!stopping()) {
     ACE_HANDLE handle = ACE_INVALID_HANDLE;
     const int got = acceptor_.accept(stop_.handle(), &handle);
@@ -150,11 +151,14 @@ void HTTP_Server::accept_connections(Connection_Pool& pool) {
       // Out of descriptors or buffers, or a connection that died in the queue: the
       // listener stays, and the next try comes once serving connections had a moment
       // to give descriptors back.
-      ACE_ERROR((LM_ERROR, "%p\n", "HTTP_Acceptor::accept"));
+      const int error = errno;
+      if (error != failing) ACE_ERROR((LM_ERROR, "%p\n", "HTTP_Acceptor::accept"));
+      failing = error;
       stop_.sleep_for(kAcceptPause);
       continue;
     }
     if (got == 0) continue;
+    failing = 0;
     // The shutdown wake-up, or anything that arrived with it, is neither read nor answered.
     if (stopping()) {
       ::close(handle);

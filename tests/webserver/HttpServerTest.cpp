@@ -10,6 +10,7 @@
 #include "LiveServer.h"
 #include "app/Config.h"
 #include "support/ChildProcess.h"
+#include "support/LoopbackClient.h"
 #include "support/RawHttp.h"
 #include "support/TempDir.h"
 #include "webserver/HTTP_Server.h"
@@ -20,26 +21,6 @@ using namespace std::chrono_literals;
 
 const std::string kOk = "HTTP/1.0 200 OK\r\nContent-type: text/html\r\n\r\n";
 const std::string kNotImplemented = "Requested method is not implemented.";
-
-// A connected loopback socket for requests sent in pieces.
-class Client {
- public:
-  explicit Client(int port) : fd_(ConnectLoopback(port)), connected_(fd_ >= 0) {}
-  ~Client() { close(fd_); }
-  bool connected() const { return connected_; }
-  void Send(const std::string& bytes) { send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL); }
-  // Everything until the server closes.
-  std::string ReadAll() {
-    std::string all;
-    char buffer[4096];
-    for (ssize_t n; (n = recv(fd_, buffer, sizeof buffer, 0)) > 0;) all.append(buffer, static_cast<size_t>(n));
-    return all;
-  }
-
- private:
-  int fd_;
-  bool connected_ = false;
-};
 
 TEST(HttpServerTest, AnswersFilesAndMethodsByteForByte) {
   LiveServer server;
@@ -92,7 +73,7 @@ TEST(HttpServerTest, AcceptsLongHeadsOfShortLinesButNotOneLongLine) {
 TEST(HttpServerTest, ParsesARequestArrivingInPieces) {
   LiveServer server;
   WriteFileOrDie(server.root() + "a.htm", "A");
-  Client client(server.port());
+  LoopbackClient client(server.port());
   ASSERT_TRUE(client.connected());
   for (const char* piece : {"GET /a.h", "tm HTTP/1.0\r", "\nAllow: x\r", "\n\r", "\n"}) {
     client.Send(piece);
@@ -105,8 +86,8 @@ TEST(HttpServerTest, DropsASilentClientAndServesTheNext) {
   setenv("VARNOK_RECV_TIMEOUT_MS", "300", 1);
   LiveServer server;
   WriteFileOrDie(server.root() + "a.htm", "A");
-  Client silent(server.port());
-  Client stalled(server.port());
+  LoopbackClient silent(server.port());
+  LoopbackClient stalled(server.port());
   ASSERT_TRUE(silent.connected() && stalled.connected());
   stalled.Send("GET /a.htm HTTP/1.0\r\n");
   EXPECT_EQ(server.Exchange("GET /a.htm HTTP/1.0\r\n\r\n"), kOk + "A");
