@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Requests per second of the embedded server (varnok --headless) and of nginx serving
-# the same 2 KB file, measured side by side in one run with ab (HTTP/1.0, no
-# keep-alive) at concurrency 1 and 8; then a history command over 1000 entries.
+# Requests per second of the embedded server (varnok --headless) and of nginx
+# (worker_processes auto) serving the same 2 KB file, measured side by side in one run
+# with ab (HTTP/1.0, no keep-alive) at concurrency 1, 8 and 32; then a history command
+# over 1000 entries.
 # Usage: scripts/bench-server.sh [requests per run, default 20000]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -51,7 +52,7 @@ printf '%-28s %12s %12s %8s\n' "2 KB file, $requests req x3" "varnok r/s" "nginx
 # Three alternating rounds each; the best round of each server counts, so a burst of
 # other load on the machine hurts neither side alone.
 best() { printf '%s\n' "$@" | sort -g | tail -1; }
-for c in 1 8; do
+for c in 1 8 32; do
   ra=() rb=()
   for _ in 1 2 3; do
     ra+=("$(rps "http://127.0.0.1:$ours/page.htm" "$c")")
