@@ -12,6 +12,7 @@
 
 #include "app/AppState.h"
 #include "app/Config.h"
+#include "pages/CommandDispatcher.h"
 #include "platform/SharedMemoryToken.h"
 #include "webserver/Connection_Pool.h"
 #include "webserver/Filecache_Connection_Factory.h"
@@ -124,6 +125,9 @@ int HTTP_Server::serve_connections(Connection_Factory& factory) {
   context_.state.SetPort(std::to_string(context_.port));
   context_.connections.reopen();
 
+  // Serving threads reach the dispatcher through its singleton, whose first-use check
+  // is not safe against several threads at once: it exists before they start.
+  TheCommandDispatcher::Instance();
   platform::SharedMemoryToken token(config::SiteUrl());
   Connection_Pool pool(thread_manager_, context_.connections,
                        [this, &factory](ACE_HANDLE handle) { serve_connection(factory, handle); });
