@@ -4,9 +4,12 @@
 #include <ace/Log_Msg.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/epoll.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 
 int HTTP_Acceptor::open_one(ACE_SOCK_Acceptor& acceptor, int port, const char* address, int family, int backlog) {
   ACE_INET_Addr local(static_cast<u_short>(port), address, family);
@@ -44,21 +47,73 @@ void HTTP_Acceptor::close() {
   v6_.close();
 }
 
-int HTTP_Acceptor::accept(int stop_handle, ACE_HANDLE* accepted) {
-  pollfd waits[3] = {{stop_handle, POLLIN, 0}, {v4_.get_handle(), POLLIN, 0}, {v6_.get_handle(), POLLIN, 0}};
-  const nfds_t count = serves_ipv6() ? 3 : 2;
-  if (::poll(waits, count, -1) <= 0 || waits[0].revents) return 0;
+namespace {
+
+// Takes a waiting connection from `listener` without waiting: 1, 0 or -1 as accept().
+int Take(ACE_HANDLE listener, ACE_HANDLE* accepted) {
+  const int handle = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+  if (handle >= 0) {
+    *accepted = handle;
+    return 1;
+  }
+  return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR || errno == ECONNABORTED ? 0 : -1;
+}
+
+void Watch(int epoll, int handle, uint32_t events) {
+  epoll_event event{};
+  event.events = events;
+  event.data.fd = handle;
+  // Without EPOLLEXCLUSIVE (older kernels) every waiter wakes; that costs, it is not wrong.
+  if (::epoll_ctl(epoll, EPOLL_CTL_ADD, handle, &event) == -1 && (events & EPOLLEXCLUSIVE)) {
+    event.events &= ~EPOLLEXCLUSIVE;
+    ::epoll_ctl(epoll, EPOLL_CTL_ADD, handle, &event);
+  }
+}
+
+}  // namespace
+
+HTTP_Acceptor::Waiter::Waiter(const HTTP_Acceptor& acceptor, int stop_handle)
+    : listeners_{acceptor.v4_.get_handle(), acceptor.v6_.get_handle()},
+      stop_handle_(stop_handle),
+      epoll_(::epoll_create1(EPOLL_CLOEXEC)) {
+  if (epoll_ < 0) return;
+  if (stop_handle_ >= 0) Watch(epoll_, stop_handle_, EPOLLIN);
+  for (ACE_HANDLE listener : listeners_)
+    if (listener != ACE_INVALID_HANDLE) Watch(epoll_, listener, EPOLLIN | EPOLLEXCLUSIVE);
+}
+
+HTTP_Acceptor::Waiter::~Waiter() {
+  if (epoll_ >= 0) ::close(epoll_);
+}
+
+int HTTP_Acceptor::Waiter::accept(ACE_HANDLE* accepted) {
+  // A busy server finds the next connection already waiting: it is taken without a
+  // wait, from each address in turn.
   v6_first_ = !v6_first_;
-  for (nfds_t i = 0; i + 1 < count; ++i) {
-    const pollfd& ready = waits[1 + ((i + (v6_first_ ? 1 : 0)) % (count - 1))];
-    if (!ready.revents) continue;
-    const int handle = ::accept4(ready.fd, nullptr, nullptr, SOCK_CLOEXEC);
-    if (handle >= 0) {
-      *accepted = handle;
-      return 1;
+  for (int i = 0; i < 2; ++i) {
+    const ACE_HANDLE listener = listeners_[(i + (v6_first_ ? 1 : 0)) % 2];
+    if (listener == ACE_INVALID_HANDLE) continue;
+    const int got = Take(listener, accepted);
+    if (got != 0) return got;
+  }
+  if (epoll_ >= 0) {
+    epoll_event ready[3];
+    const int count = ::epoll_wait(epoll_, ready, 3, -1);
+    for (int i = 0; i < count; ++i)
+      if (ready[i].data.fd == stop_handle_) return 0;
+    for (int i = 0; i < count; ++i) {
+      const int got = Take(ready[i].data.fd, accepted);
+      if (got != 0) return got;
     }
-    if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) continue;
-    return -1;
+    return 0;
+  }
+  // Without an epoll descriptor of its own, the thread waits with poll().
+  pollfd waits[3] = {{stop_handle_, POLLIN, 0}, {listeners_[0], POLLIN, 0}, {listeners_[1], POLLIN, 0}};
+  if (::poll(waits, 3, -1) <= 0 || waits[0].revents) return 0;
+  for (int i = 1; i < 3; ++i) {
+    if (!waits[i].revents) continue;
+    const int got = Take(waits[i].fd, accepted);
+    if (got != 0) return got;
   }
   return 0;
 }

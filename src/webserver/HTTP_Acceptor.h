@@ -20,11 +20,27 @@ class HTTP_Acceptor {
   int port() const { return port_; }
   bool serves_ipv6() const { return v6_.get_handle() != ACE_INVALID_HANDLE; }
 
-  // Waits until a connection can be taken or `stop_handle` becomes readable.
-  //  1: *accepted holds the new connection (close-on-exec, blocking);
-  //  0: nothing to take (stop requested, interrupted, or the peer already left);
-  // -1: accepting failed, errno tells why.
-  int accept(int stop_handle, ACE_HANDLE* accepted);
+  // One thread's wait for connections. Every serving thread has its own, and each new
+  // connection wakes one waiting thread, not all of them.
+  class Waiter {
+   public:
+    // `stop_handle` becoming readable ends every wait.
+    Waiter(const HTTP_Acceptor& acceptor, int stop_handle);
+    ~Waiter();
+    Waiter(const Waiter&) = delete;
+    Waiter& operator=(const Waiter&) = delete;
+
+    //  1: *accepted holds a new connection (close-on-exec, blocking);
+    //  0: nothing to take (stop requested, interrupted, or another thread was quicker);
+    // -1: accepting failed, errno tells why.
+    int accept(ACE_HANDLE* accepted);
+
+   private:
+    ACE_HANDLE listeners_[2];
+    int stop_handle_;
+    int epoll_ = -1;
+    bool v6_first_ = false;  // alternates, so neither address starves the other
+  };
 
  private:
   static int open_one(ACE_SOCK_Acceptor& acceptor, int port, const char* address, int family, int backlog);
@@ -32,5 +48,4 @@ class HTTP_Acceptor {
   ACE_SOCK_Acceptor v4_;
   ACE_SOCK_Acceptor v6_;
   int port_ = 0;
-  bool v6_first_ = false;  // alternates, so neither address starves the other
 };

@@ -14,7 +14,6 @@
 #include "app/Config.h"
 #include "pages/CommandDispatcher.h"
 #include "platform/SharedMemoryToken.h"
-#include "webserver/Connection_Pool.h"
 #include "webserver/Filecache_Connection_Factory.h"
 #include "webserver/HTTP_Handler.h"
 #include "webserver/Plain_Connection_Factory.h"
@@ -124,53 +123,68 @@ int HTTP_Server::serve_connections(Connection_Factory& factory) {
   // Local URLs, the side pages and the shutdown wake-up must reach the port really used.
   context_.state.SetPort(std::to_string(context_.port));
   context_.connections.reopen();
-
   // Serving threads reach the dispatcher through its singleton, whose first-use check
   // is not safe against several threads at once: it exists before they start.
   TheCommandDispatcher::Instance();
+
   platform::SharedMemoryToken token(config::SiteUrl());
-  Connection_Pool pool(thread_manager_, context_.connections,
-                       [this, &factory](ACE_HANDLE handle) { serve_connection(factory, handle); });
-  if (pool.start(threads_, backlog_) == -1) {
-    ACE_ERROR((LM_ERROR, "%p\n", "Connection_Pool::start"));
+  serving_factory_ = &factory;
+  if (thread_manager_.spawn_n(static_cast<size_t>(threads_), &HTTP_Server::serving_thread, this,
+                              THR_NEW_LWP | THR_JOINABLE) == -1) {
+    ACE_ERROR((LM_ERROR, "%p\n", "ACE_Thread_Manager::spawn_n"));
+    stop_.request();
+    thread_manager_.wait();
     acceptor_.close();
     return -1;
   }
-  accept_connections(pool);
-  // No new connections from here on; the ones being served are cut.
+  stop_.wait();
+  // Whatever the clients do, the connections still open end now, and with them the
+  // threads serving them.
+  context_.connections.cut_all();
+  thread_manager_.wait();
   acceptor_.close();
-  pool.stop();
   return 0;
+}
+
+ACE_THR_FUNC_RETURN HTTP_Server::serving_thread(void* server) {
+  static_cast<HTTP_Server*>(server)->serve_until_stopped();
+  return 0;
+}
+
+void HTTP_Server::serve_until_stopped() {
+  HTTP_Acceptor::Waiter waiter(acceptor_, stop_.handle());
+  for (ACE_HANDLE handle; (handle = accept_connection(waiter)) != ACE_INVALID_HANDLE;)
+    serve_connection(*serving_factory_, handle);
 }
 
 bool HTTP_Server::stopping() const { return stop_.requested() || context_.state.QuitFlag(); }
 
-void HTTP_Server::accept_connections(Connection_Pool& pool) {
-  const Connection_Pool::GiveUp give_up = [this] { return stopping(); };
-  int failing = 0;  // the error of the failed accepts in a row, logged once
+ACE_HANDLE HTTP_Server::accept_connection(HTTP_Acceptor::Waiter& waiter) {
   while (!stopping()) {
     ACE_HANDLE handle = ACE_INVALID_HANDLE;
-    const int got = acceptor_.accept(stop_.handle(), &handle);
+    const int got = waiter.accept(&handle);
     if (got < 0) {
-      // Out of descriptors or buffers, or a connection that died in the queue: the
-      // listener stays, and the next try comes once serving connections had a moment
-      // to give descriptors back.
+      // Out of descriptors or buffers: the listener stays, and the next try comes once
+      // serving threads had a moment to give descriptors back. A run of the same
+      // failure is logged once.
       const int error = errno;
-      if (error != failing) ACE_ERROR((LM_ERROR, "%p\n", "HTTP_Acceptor::accept"));
-      failing = error;
+      if (accept_failure_.exchange(error) != error) ACE_ERROR((LM_ERROR, "%p\n", "HTTP_Acceptor::accept"));
       stop_.sleep_for(kAcceptPause);
       continue;
     }
     if (got == 0) continue;
-    failing = 0;
+    accept_failure_.store(0);
     // The shutdown wake-up, or anything that arrived with it, is neither read nor answered.
     if (stopping()) {
       ::close(handle);
       break;
     }
-    pool.submit(handle, give_up);
     if (throttle_) throttle_wait();
+    return handle;
   }
+  // The first thread to notice tells the others and the server thread waiting for it.
+  stop_.request();
+  return ACE_INVALID_HANDLE;
 }
 
 void HTTP_Server::serve_connection(Connection_Factory& factory, ACE_HANDLE handle) {

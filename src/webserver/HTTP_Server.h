@@ -1,6 +1,7 @@
 #pragma once
 #include <ace/Thread_Manager.h>
 
+#include <atomic>
 #include <memory>
 #include <string>
 
@@ -10,12 +11,12 @@
 
 class AppState;
 class Connection_Factory;
-class Connection_Pool;
 
 // The embedded HTTP server: parses its argument vector, listens on the loopback
-// addresses and accepts on the calling thread, while a pool of as many threads as the
-// vector asks for serves the connections. It runs until the application's quit flag is
-// seen or its stop signal is given; stopping cuts the connections still open.
+// addresses and serves connections on as many threads as the vector asks for, each
+// accepting the connections it serves itself; while all are busy, clients wait in the
+// listen backlog. It runs until the application's quit flag is seen after an accept or
+// its stop signal is given; stopping cuts the connections still open.
 class HTTP_Server {
  public:
   static constexpr int kPortUnavailable = -887;
@@ -48,7 +49,11 @@ class HTTP_Server {
  private:
   std::unique_ptr<Connection_Factory> make_factory();
   bool stopping() const;
-  void accept_connections(Connection_Pool& pool);
+  // The body of each serving thread: accept, serve, until the server stops.
+  static ACE_THR_FUNC_RETURN serving_thread(void* server);
+  void serve_until_stopped();
+  // The next connection, or ACE_INVALID_HANDLE once the server is stopping.
+  ACE_HANDLE accept_connection(HTTP_Acceptor::Waiter& waiter);
   void throttle_wait();
 
   int port_ = 0;
@@ -62,5 +67,7 @@ class HTTP_Server {
   Server_Context context_;
   Stop_Signal own_stop_;
   Stop_Signal& stop_;
+  Connection_Factory* serving_factory_ = nullptr;
+  std::atomic<int> accept_failure_{0};  // errno of the last failed accept, 0 after a success
   std::string factory_name_;
 };

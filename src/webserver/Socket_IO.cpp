@@ -52,10 +52,11 @@ bool Socket_IO::wait_until(short events, Clock::time_point deadline) const {
 void Socket_IO::read(ACE_Message_Block& block, size_t n) {
   ssize_t got = -1;
   // Per-call MSG_DONTWAIT rather than a non-blocking socket: the file status flags are
-  // shared with a CGI program that inherits the socket.
-  while (wait_until(POLLIN, head_deadline_)) {
+  // shared with a CGI program that inherits the socket. Data usually waits already,
+  // so the receive comes first and the wait only when there is none.
+  while (Clock::now() < head_deadline_) {
     got = ::recv(stream_.get_handle(), block.wr_ptr(), n, MSG_DONTWAIT);
-    if (got >= 0 || !WouldBlock()) break;
+    if (got >= 0 || !WouldBlock() || !wait_until(POLLIN, head_deadline_)) break;
   }
   if (got > 0) {
     bytes_received_ += static_cast<size_t>(got);

@@ -30,3 +30,7 @@ void Stop_Signal::sleep_for(std::chrono::milliseconds pause) const {
   pollfd wait{fd_, POLLIN, 0};
   ::poll(&wait, 1, static_cast<int>(pause.count()));
 }
+
+void Stop_Signal::wait() const {
+  while (!requested()) sleep_for(std::chrono::milliseconds(1000));
+}

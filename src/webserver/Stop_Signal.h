@@ -20,6 +20,8 @@ class Stop_Signal {
   int handle() const { return fd_; }
   // Sleeps for `pause` or until stop is requested, whichever comes first.
   void sleep_for(std::chrono::milliseconds pause) const;
+  // Sleeps until stop is requested.
+  void wait() const;
 
  private:
   std::atomic<bool> requested_{false};
