@@ -15,4 +15,3 @@ void Cgi_Children::reap() {
                                 [](pid_t child) { return ::waitpid(child, nullptr, WNOHANG) != 0; }),
                  running_.end());
 }
-

@@ -13,6 +13,6 @@ class Cgi_Children {
   void reap();
 
  private:
-  mutable std::mutex lock_;
+  std::mutex lock_;
   std::vector<pid_t> running_;
 };

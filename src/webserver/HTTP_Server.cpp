@@ -129,11 +129,18 @@ int HTTP_Server::serve_connections(Connection_Factory& factory) {
 
   platform::SharedMemoryToken token(config::SiteUrl());
   serving_factory_ = &factory;
+  // Every thread's wait is made here, so the server holds all its descriptors from the
+  // start rather than as its threads come up.
+  waiters_.clear();
+  for (int i = 0; i < threads_; ++i)
+    waiters_.push_back(std::make_unique<HTTP_Acceptor::Waiter>(acceptor_, stop_.handle()));
+  next_waiter_.store(0);
   if (thread_manager_.spawn_n(static_cast<size_t>(threads_), &HTTP_Server::serving_thread, this,
                               THR_NEW_LWP | THR_JOINABLE) == -1) {
     ACE_ERROR((LM_ERROR, "%p\n", "ACE_Thread_Manager::spawn_n"));
     stop_.request();
     thread_manager_.wait();
+    waiters_.clear();
     acceptor_.close();
     return -1;
   }
@@ -142,6 +149,7 @@ int HTTP_Server::serve_connections(Connection_Factory& factory) {
   // threads serving them.
   context_.connections.cut_all();
   thread_manager_.wait();
+  waiters_.clear();
   acceptor_.close();
   return 0;
 }
@@ -152,7 +160,7 @@ ACE_THR_FUNC_RETURN HTTP_Server::serving_thread(void* server) {
 }
 
 void HTTP_Server::serve_until_stopped() {
-  HTTP_Acceptor::Waiter waiter(acceptor_, stop_.handle());
+  HTTP_Acceptor::Waiter& waiter = *waiters_[next_waiter_++];
   for (ACE_HANDLE handle; (handle = accept_connection(waiter)) != ACE_INVALID_HANDLE;)
     serve_connection(*serving_factory_, handle);
 }

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "webserver/HTTP_Acceptor.h"
 #include "webserver/Server_Context.h"
@@ -68,6 +69,8 @@ class HTTP_Server {
   Stop_Signal own_stop_;
   Stop_Signal& stop_;
   Connection_Factory* serving_factory_ = nullptr;
+  std::vector<std::unique_ptr<HTTP_Acceptor::Waiter>> waiters_;  // one per serving thread
+  std::atomic<size_t> next_waiter_{0};
   std::atomic<int> accept_failure_{0};  // errno of the last failed accept, 0 after a success
   std::string factory_name_;
 };

@@ -27,8 +27,3 @@ void Open_Connections::reopen() {
   std::lock_guard<std::mutex> hold(lock_);
   cut_ = false;
 }
-
-size_t Open_Connections::size() const {
-  std::lock_guard<std::mutex> hold(lock_);
-  return handles_.size();
-}

@@ -18,10 +18,9 @@ class Open_Connections {
   void cut_all();
   // Accepts sockets again (a server that starts anew).
   void reopen();
-  size_t size() const;
 
  private:
-  mutable std::mutex lock_;
+  std::mutex lock_;
   std::set<ACE_HANDLE> handles_;
   bool cut_ = false;
 };
