@@ -5,7 +5,7 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake pkg-config
   libace-dev libloki-dev
-  libcurl4-openssl-dev libssl-dev
+  libcurl4-openssl-dev libssl-dev openssl
   qt6-base-dev qt6-webengine-dev qt6-tools-dev-tools libgl-dev
   fonts-wqy-microhei
   googletest libgtest-dev libgmock-dev

@@ -3,6 +3,7 @@
 #include <ace/Log_Msg.h>
 #include <sys/stat.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <thread>
@@ -15,12 +16,23 @@
 #include "platform/FileUtil.h"
 #include "update/UpdateDownloader.h"
 #include "update/UpdateTarget.h"
+#include "update/VersionNumber.h"
 
 namespace {
 
 // Progress at debug priority: shown only when the program runs verbose.
 bool Stop(const char* reason) {
   ACE_DEBUG((LM_DEBUG, "(%t) update check ends: %s\n", reason));
+  return false;
+}
+
+// Said once per run of the program, not at every check.
+bool StopWithoutKey() {
+  static std::atomic<bool> said{false};
+  if (!said.exchange(true))
+    ACE_DEBUG((LM_DEBUG,
+               "(%t) update check: no usable update key (VARNOK_UPDATE_PUBLIC_KEY), "
+               "so no update is ever offered\n"));
   return false;
 }
 
@@ -34,19 +46,26 @@ UpdateChecker::Options UpdateChecker::Options::ForThisProgram() {
   options.programUrl = state.UpdateExeUrl();
   options.moduleDirectory = state.ModuleDirectory();
   options.localVersion = config::FileVersionString();
+  options.publicKey = UpdateKey::ConfiguredText();
   return options;
 }
 
 UpdateChecker::UpdateChecker(Options options) : options_(std::move(options)) {}
 
 bool UpdateChecker::Run() {
+  const std::optional<UpdateKey> key = UpdateKey::FromBase64(options_.publicKey);
+  if (!key) return StopWithoutKey();
   std::this_thread::sleep_for(options_.pause);
   std::optional<UpdateDescription> description = FetchDescription();
   if (!description) return Stop("no usable update description");
-  // Any difference counts, an older or differently written version too.
-  if (description->version == options_.localVersion) return Stop("this version is the newest");
+  // Older, equal or unreadable versions are not even downloaded: they are never offered,
+  // and the download would only replace one the user may still want to install.
+  if (!IsNewerVersion(description->version, options_.localVersion)) return Stop("the offered version is not newer");
+  if (description->signature.empty()) return Stop("the update description carries no signature");
+  const std::optional<std::string> signature = UpdateKey::SignatureFromBase64(description->signature);
+  if (!signature) return Stop("the signature is not Base64 of 64 bytes");
   if (!DownloadProgram()) return Stop("the new program could not be downloaded");
-  if (!VerifyDownload(description->md5)) return Stop("the downloaded program does not match its digest");
+  if (const char* refusal = RefusalOfDownload(*description, *signature, *key)) return Stop(refusal);
   AskToInstall();
   return true;
 }
@@ -86,13 +105,17 @@ bool UpdateChecker::DownloadProgram() {
   return ok && written > 0;
 }
 
-bool UpdateChecker::VerifyDownload(const std::string& expectedMd5) const {
+const char* UpdateChecker::RefusalOfDownload(const UpdateDescription& description, const std::string& signature,
+                                             const UpdateKey& key) const {
   std::string bytes;
-  if (!platform::ReadWholeFile(downloadedPath_, &bytes)) return false;
-  std::string actual;
+  if (!platform::ReadWholeFile(downloadedPath_, &bytes)) return "the downloaded program cannot be read back";
+  std::string md5;
   // A digest that cannot be computed fails: an unverified program is never offered.
-  if (options_.digest(bytes, &actual) != 0) return false;
-  return actual == expectedMd5;
+  if (options_.digest(bytes, &md5) != 0) return "the MD5 digest of the download cannot be computed";
+  if (md5 != description.md5) return "the downloaded program does not match its MD5 digest";
+  if (!key.SignedRelease(signature, description.version, bytes))
+    return "the signature does not verify with our key for this version and program";
+  return nullptr;
 }
 
 void UpdateChecker::AskToInstall() const {

@@ -8,10 +8,13 @@
 #include "app/WindowSystem.h"
 #include "update/Md5Hex.h"
 #include "update/UpdateDescription.h"
+#include "update/UpdateKey.h"
 
-// One update check: fetch update.xml, compare its version with ours, download the
-// announced program into the update directory, verify its MD5 digest and ask the user.
-// On OK the program is asked to close, and shutdown starts the download in install mode.
+// One update check: fetch update.xml, make sure it offers a newer version with a
+// well-formed signature, download the announced program into the update directory,
+// verify its MD5 digest and the vendor's signature, and ask the user. On OK the program
+// is asked to close, and shutdown starts the download in install mode. A program without
+// a usable vendor key checks nothing: it could never offer anything.
 class UpdateChecker {
  public:
   struct Options {
@@ -22,6 +25,8 @@ class UpdateChecker {
     std::string programUrl;
     std::string moduleDirectory;  // ends in "/"
     std::string localVersion;
+    // Base64 of the vendor's Ed25519 public key; empty or malformed: no update is offered.
+    std::string publicKey;
     // The update thread seeds the generator; the fall-back names draw from it.
     std::function<int()> random = [] { return std::rand(); };
     // Asked at question time: the window system may be gone by then (no one to ask: Cancel).
@@ -29,13 +34,15 @@ class UpdateChecker {
     // Digest text of the bytes; 0 on success.
     std::function<unsigned long(const std::string& bytes, std::string* hex)> digest = &Md5HexOf;
 
-    // The program's own values; VARNOK_UPDATE_PAUSE_MS shortens the pause.
+    // The program's own values; VARNOK_UPDATE_PAUSE_MS shortens the pause and
+    // VARNOK_UPDATE_PUBLIC_KEY replaces the key built in.
     static Options ForThisProgram();
   };
 
   explicit UpdateChecker(Options options);
 
-  // True when a verified program was downloaded and the user was asked, whatever the answer.
+  // True when a verified program was downloaded and the user was asked, whatever the
+  // answer. Every refusal is logged at debug priority with the check that failed.
   bool Run();
 
   // The file written by the last download; empty before.
@@ -44,7 +51,9 @@ class UpdateChecker {
  private:
   std::optional<UpdateDescription> FetchDescription() const;
   bool DownloadProgram();
-  bool VerifyDownload(const std::string& expectedMd5) const;
+  // Why the downloaded program may not be offered; nullptr when it may.
+  const char* RefusalOfDownload(const UpdateDescription& description, const std::string& signature,
+                                const UpdateKey& key) const;
   void AskToInstall() const;
 
   Options options_;

@@ -26,5 +26,6 @@ std::optional<UpdateDescription> UpdateDescription::Parse(const std::string& doc
   std::optional<std::string> version = Between(text, software, "<version>", "</version>");
   std::optional<std::string> md5 = Between(text, software, "<md5>", "</md5>");
   if (!version || !md5) return std::nullopt;
-  return UpdateDescription{*version, *md5};
+  std::optional<std::string> signature = Between(text, software, "<signature>", "</signature>");
+  return UpdateDescription{*version, *md5, signature.value_or(std::string())};
 }

@@ -6,13 +6,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <ace/Log_Msg.h>
+
 #include <filesystem>
+#include <sstream>
 
 #include "app/GbkText.h"
 #include "app/PendingCommand.h"
 #include "support/RawHttp.h"
 #include "update/FakeWindows.h"
 #include "update/LocalSite.h"
+#include "update/TestSigner.h"
 
 namespace {
 
@@ -24,11 +28,38 @@ std::string Md5(const std::string& bytes) {
   return hex;
 }
 
-std::string Description(const std::string& version, const std::string& md5, bool marker = true) {
+// Without a signature the description is written as the earlier releases' site wrote it.
+std::string Description(const std::string& version, const std::string& md5,
+                        const std::optional<std::string>& signature = std::nullopt, bool marker = true) {
   return std::string("<?xml version=\"1.0\" encoding=\"gb2312\"?>\n<update>") +
          (marker ? UpdateDescription::kMarker : "") + "<software><version>" + version + "</version><md5>" + md5 +
-         "</md5></software></update>\n";
+         "</md5>" + (signature ? "<signature>" + *signature + "</signature>" : "") + "</software></update>\n";
 }
+
+// What the update check writes to the debug log on this thread while it lives.
+class LogCapture {
+ public:
+  LogCapture() {
+    ACE_LOG_MSG->msg_ostream(&stream_, false);
+    ACE_LOG_MSG->set_flags(ACE_Log_Msg::OSTREAM);
+    ACE_LOG_MSG->clr_flags(ACE_Log_Msg::STDERR);
+    ACE_LOG_MSG->priority_mask(ACE_LOG_MSG->priority_mask(ACE_Log_Msg::PROCESS) | LM_DEBUG, ACE_Log_Msg::PROCESS);
+  }
+  ~LogCapture() {
+    ACE_LOG_MSG->clr_flags(ACE_Log_Msg::OSTREAM);
+    ACE_LOG_MSG->set_flags(ACE_Log_Msg::STDERR);
+    ACE_LOG_MSG->msg_ostream(nullptr, false);
+  }
+  // The log so far, emptied.
+  std::string Take() {
+    std::string text = stream_.str();
+    stream_.str("");
+    return text;
+  }
+
+ private:
+  std::ostringstream stream_;
+};
 
 // Binary bytes, zeros included, as a program file has them.
 std::string ProgramBytes() {
@@ -54,7 +85,13 @@ class UpdateCheckerTest : public ::testing::Test {
     options.localVersion = "1.0.0.1";
     options.random = [] { return 41; };
     options.windows = [this] { return &windows; };
+    options.publicKey = vendor.PublicKeyBase64();
     return options;
+  }
+
+  // The description of `program` as the vendor publishes it.
+  std::string Signed(const std::string& version) {
+    return Description(version, Md5(program), vendor.SignRelease(version, program));
   }
 
   bool Check(const std::string& description) {
@@ -63,6 +100,7 @@ class UpdateCheckerTest : public ::testing::Test {
   }
 
   const std::string program = ProgramBytes();
+  TestSigner vendor;
   TempDir dir;
   LocalSite site;
   FakeWindows windows;
@@ -82,8 +120,12 @@ TEST(UpdateDescriptionTest, SearchesTheBytesForTheMarkerAndTheFieldsAfterSoftwar
   ASSERT_TRUE(parsed);
   EXPECT_EQ(parsed->version, " 1.0.0.2\n");
   EXPECT_EQ(parsed->md5, "ABC");
+  EXPECT_EQ(parsed->signature, "");
+  parsed = UpdateDescription::Parse(Description("2", "ABC", " SIG\n"));
+  ASSERT_TRUE(parsed);
+  EXPECT_EQ(parsed->signature, " SIG\n");
   EXPECT_TRUE(UpdateDescription::Parse("<software><version>2</version><md5>X</md5>" + marker));
-  EXPECT_FALSE(UpdateDescription::Parse(Description("1.0.0.2", "ABC", false)));
+  EXPECT_FALSE(UpdateDescription::Parse(Description("1.0.0.2", "ABC", "SIG", false)));
   EXPECT_FALSE(UpdateDescription::Parse(marker + "<version>2</version><md5>X</md5><software>"));
   EXPECT_FALSE(UpdateDescription::Parse(marker + "<software><version>2</version><md5>X"));
   // The document ends at its first zero byte, as the old zero-terminated buffer did.
@@ -94,7 +136,7 @@ TEST_F(UpdateCheckerTest, CancelKeepsTheVerifiedProgramAndArrangesNothing) {
   std::filesystem::create_directories(dir / "update");
   WriteFileOrDie(dir / "update/varnok", "an old download is replaced in place");
 
-  EXPECT_TRUE(Check(Description("1.0.0.2", Md5(program))));
+  EXPECT_TRUE(Check(Signed("1.0.0.2")));
   EXPECT_EQ(ReadFileOrEmpty(dir / "update/varnok"), program);
   EXPECT_EQ(std::filesystem::status(dir / "update/varnok").permissions(), std::filesystem::perms(0755));
   ASSERT_EQ(windows.questions.size(), 1u);
@@ -106,15 +148,16 @@ TEST_F(UpdateCheckerTest, CancelKeepsTheVerifiedProgramAndArrangesNothing) {
 
 TEST_F(UpdateCheckerTest, OkLeavesTheInstallCommandAndAsksTheWindowToClose) {
   windows = FakeWindows(true);
-  EXPECT_TRUE(Check(Description("1.0.0.2", Md5(program))));
+  EXPECT_TRUE(Check(Signed("1.0.0.2")));
   EXPECT_EQ(PendingCommand(), "\"" + dir / "update/varnok" + "\"-update");
   EXPECT_EQ(windows.posted, std::vector<MainWindowNotice>{MainWindowNotice::kExitRequest});
 }
 
 TEST_F(UpdateCheckerTest, DescriptionsThatOfferNothingDownloadNothing) {
   const std::string md5 = Md5(program);
-  for (const std::string& description : {Description("1.0.0.1", md5), Description("1.0.0.2", md5, false),
-                                         Description("1.0.0.2", md5).substr(0, 140), std::string()})
+  const std::string signature = vendor.SignRelease("1.0.0.2", program);
+  for (const std::string& description : {Signed("1.0.0.1"), Description("1.0.0.2", md5, signature, false),
+                                         Description("1.0.0.2", md5, signature).substr(0, 140), std::string()})
     EXPECT_FALSE(Check(description)) << description;
   // No description at all: the site's error page is read and has no marker.
   UpdateChecker::Options options = Options();
@@ -124,22 +167,105 @@ TEST_F(UpdateCheckerTest, DescriptionsThatOfferNothingDownloadNothing) {
   EXPECT_TRUE(windows.questions.empty());
 }
 
-TEST_F(UpdateCheckerTest, AnyOtherVersionTextDownloadsAgain) {
-  for (const char* version : {"1.0.0.1 ", "1.0.0.1\n", "1.0.0.0"})
-    EXPECT_TRUE(Check(Description(version, Md5(program)))) << version;
-  EXPECT_EQ(site.Requests("software/varnok"), 3);
+TEST_F(UpdateCheckerTest, OnlyNewerVersionsAreDownloadedAndOffered) {
+  // Even the vendor's own signature does not bring back an older release, and a version
+  // that is not plain dotted numbers is never newer.
+  for (const char* version : {"1.0.0.1", "1.0.0.1.0", "1.0.0.0", "0.9", "1.0.0.2 ", "1.0.0.2\n", "v1.0.0.2", ""})
+    EXPECT_FALSE(Check(Signed(version))) << version;
+  EXPECT_EQ(site.Requests("software/varnok"), 0);
+
+  EXPECT_TRUE(Check(Signed("1.0.1")));
+  UpdateChecker::Options options = Options();
+  options.localVersion = "1.0.0.9";
+  site.Put("software/update.xml", Signed("1.0.0.10"));
+  EXPECT_TRUE(UpdateChecker(options).Run());
+  EXPECT_EQ(site.Requests("software/varnok"), 2);
+  EXPECT_EQ(windows.questions.size(), 2u);
+}
+
+TEST_F(UpdateCheckerTest, UnsignedOrForgedUpdatesAreNeverOffered) {
+  LogCapture log;
+  const std::string md5 = Md5(program);
+  const std::string genuine = vendor.SignRelease("1.0.0.2", program);
+  const std::string raw = UpdateKey::SignatureFromBase64(genuine).value();
+  std::string flipped = raw;
+  flipped[10] = static_cast<char>(flipped[10] ^ 0x20);
+  struct Forgery {
+    std::string description;
+    std::string loggedReason;
+  };
+  const Forgery refusedBeforeDownload[] = {
+      {Description("1.0.0.2", md5), "carries no signature"},
+      {Description("1.0.0.2", md5, ""), "carries no signature"},
+      {Description("1.0.0.2", md5, "not a signature"), "not Base64 of 64 bytes"},
+      {Description("1.0.0.2", md5, EncodeBase64(raw.substr(0, 63))), "not Base64 of 64 bytes"},
+      {Description("1.0.0.2", md5, genuine.substr(0, 44) + "\n" + genuine.substr(44)), "not Base64 of 64 bytes"},
+      // A signature anywhere but after "<software>" is not the release's.
+      {"<signature>" + genuine + "</signature>" + Description("1.0.0.2", md5), "carries no signature"},
+  };
+  for (const Forgery& forgery : refusedBeforeDownload) {
+    EXPECT_FALSE(Check(forgery.description)) << forgery.description;
+    EXPECT_NE(log.Take().find(forgery.loggedReason), std::string::npos) << forgery.description;
+  }
+  EXPECT_EQ(site.Requests("software/varnok"), 0);
+
+  const Forgery refusedAfterDownload[] = {
+      {Description("1.0.0.2", md5, TestSigner().SignRelease("1.0.0.2", program)), "signature does not verify"},
+      // The genuine signature of 1.0.0.2 moved to another version...
+      {Description("1.0.0.3", md5, genuine), "signature does not verify"},
+      // ...and a signature of another program.
+      {Description("1.0.0.2", md5, vendor.SignRelease("1.0.0.2", program + "x")), "signature does not verify"},
+      {Description("1.0.0.2", md5, EncodeBase64(flipped)), "signature does not verify"},
+      {Description("1.0.0.2", Md5("x"), genuine), "does not match its MD5 digest"},
+  };
+  for (const Forgery& forgery : refusedAfterDownload) {
+    EXPECT_FALSE(Check(forgery.description)) << forgery.description;
+    EXPECT_NE(log.Take().find(forgery.loggedReason), std::string::npos) << forgery.description;
+    // The download stays where it is, but no one is asked to install it.
+    EXPECT_EQ(ReadFileOrEmpty(dir / "update/varnok"), program);
+  }
+  EXPECT_TRUE(windows.questions.empty());
+}
+
+TEST_F(UpdateCheckerTest, AnotherProgramWithItsOwnMd5IsRefused) {
+  // Someone between us and the site swaps the program and the digest beside it, keeping
+  // the vendor's signature of the genuine release.
+  const std::string evil = "#!/bin/sh\necho owned\n";
+  site.Put("software/varnok", evil);
+  EXPECT_FALSE(Check(Description("1.0.0.2", Md5(evil), vendor.SignRelease("1.0.0.2", program))));
+  EXPECT_EQ(ReadFileOrEmpty(dir / "update/varnok"), evil);
+  EXPECT_TRUE(windows.questions.empty());
+  EXPECT_EQ(PendingCommand(), "");
+}
+
+TEST_F(UpdateCheckerTest, WithoutAUsableKeyNothingIsFetchedAndTheLogSaysSoOnce) {
+  LogCapture log;
+  site.Put("software/update.xml", Signed("1.0.0.2"));
+  for (const std::string& key :
+       {std::string(), std::string("not a key"), EncodeBase64(std::string(31, 'k')), vendor.PublicKeyBase64() + "\n"}) {
+    UpdateChecker::Options options = Options();
+    options.publicKey = key;
+    options.pause = 3600000ms;  // a check without a key does not even wait
+    EXPECT_FALSE(UpdateChecker(options).Run()) << key;
+  }
+  EXPECT_EQ(site.Requests("software/update.xml"), 0);
+  EXPECT_TRUE(windows.questions.empty());
+  const std::string text = log.Take();
+  const size_t said = text.find("no usable update key");
+  EXPECT_NE(said, std::string::npos);
+  EXPECT_EQ(text.find("no usable update key", said + 1), std::string::npos) << text;
 }
 
 TEST_F(UpdateCheckerTest, UnverifiedDownloadsStayOnDiskAndAreNeverOffered) {
   std::string lower = Md5(program);
   for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  EXPECT_FALSE(Check(Description("1.0.0.2", lower)));
+  EXPECT_FALSE(Check(Description("1.0.0.2", lower, vendor.SignRelease("1.0.0.2", program))));
   EXPECT_EQ(ReadFileOrEmpty(dir / "update/varnok"), program);
 
   // A digest that cannot be computed fails the check.
   UpdateChecker::Options options = Options();
   options.digest = [](const std::string&, std::string*) { return 1ul; };
-  site.Put("software/update.xml", Description("1.0.0.2", Md5(program)));
+  site.Put("software/update.xml", Signed("1.0.0.2"));
   EXPECT_FALSE(UpdateChecker(options).Run());
 
   // A missing program: its error page is downloaded like content and fails the digest.
@@ -154,7 +280,7 @@ TEST_F(UpdateCheckerTest, UnwritableUpdateFileSendsTheDownloadToAFallbackDirecto
   windows = FakeWindows(true);
   // A directory where the file should be: opening it for writing fails even for root.
   std::filesystem::create_directories(dir / "update/varnok");
-  EXPECT_TRUE(Check(Description("1.0.0.2", Md5(program))));
+  EXPECT_TRUE(Check(Signed("1.0.0.2")));
   EXPECT_EQ(ReadFileOrEmpty(dir / "i41update/varnok"), program);
   EXPECT_EQ(PendingCommand(), "\"" + dir / "i41update/varnok" + "\"-update");
 
@@ -182,12 +308,12 @@ TEST_F(UpdateCheckerTest, UnreachableOrSilentSiteFails) {
 }
 
 TEST_F(UpdateCheckerTest, OnlyTheFirst4087BytesOfTheDescriptionCount) {
-  const std::string description = Description("1.0.0.2", Md5(program));
-  const size_t digestEnd = description.find("</md5>") + 6;
+  const std::string description = Signed("1.0.0.2");
+  const size_t signatureEnd = description.find("</signature>") + 12;
   EXPECT_TRUE(Check(description + std::string(100000, 'x')));
-  EXPECT_TRUE(Check(std::string(UpdateDescription::kMaxBytes - digestEnd, ' ') + description));
-  // One byte more and the closing digest tag no longer fits.
-  EXPECT_FALSE(Check(std::string(UpdateDescription::kMaxBytes - digestEnd + 1, ' ') + description));
+  EXPECT_TRUE(Check(std::string(UpdateDescription::kMaxBytes - signatureEnd, ' ') + description));
+  // One byte more and the closing signature tag no longer fits.
+  EXPECT_FALSE(Check(std::string(UpdateDescription::kMaxBytes - signatureEnd + 1, ' ') + description));
 }
 
 }  // namespace

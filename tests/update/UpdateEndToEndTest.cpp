@@ -1,6 +1,8 @@
 // The built program updating itself: the headless shell downloading and verifying a
-// new program, install mode replacing the program, and an accepted update going all the
-// way from the question through shutdown to the new program running.
+// new program, refusing forged, older and (without a key) all updates, install mode
+// replacing the program, and an accepted update going all the way from the question
+// through shutdown to the new program running. Releases are signed with the scripts a
+// vendor uses.
 #include <dirent.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -16,7 +18,7 @@
 #include "support/RawHttp.h"
 #include "support/TempDir.h"
 #include "update/LocalSite.h"
-#include "update/Md5Hex.h"
+#include "update/ReleaseScripts.h"
 
 namespace {
 
@@ -25,21 +27,51 @@ using Environment = std::map<std::string, std::string>;
 
 std::string BuiltProgram() { return ReadFileOrEmpty(std::getenv("VARNOK_BINARY")); }
 
-// A quiet program: its own token and port, no update check during the test, and a
-// display setting for builds whose plain start opens windows.
+// A quiet program: its own token and port, no update check during the test, no update
+// key whatever the build holds, and a display setting for builds whose plain start
+// opens windows.
 Environment QuietEnvironment() {
   return {{"VARNOK_SITE_URL", UniqueSiteUrl()},
           {"VARNOK_PORT", std::to_string(FindFreePort())},
           {"VARNOK_UPDATE_FIRST_MS", "3600000"},
+          {"VARNOK_UPDATE_PUBLIC_KEY", ""},
           {"QT_QPA_PLATFORM", "offscreen"},
           {"QTWEBENGINE_DISABLE_SANDBOX", "1"}};
 }
 
-std::string Description(const std::string& version, const std::string& program) {
-  std::string md5;
-  Md5HexOf(program, &md5);
-  return "<update><flag>varnok update xml flag</flag><software><version>" + version + "</version><md5>" + md5 +
-         "</md5></software></update>";
+// A program that checks for updates at once on `site`, trusting `publicKey`.
+Environment CheckingEnvironment(const LocalSite& site, const std::string& publicKey) {
+  Environment env = QuietEnvironment();
+  env["VARNOK_SITE_URL"] = site.Url();
+  env["VARNOK_UPDATE_FIRST_MS"] = "0";
+  env["VARNOK_UPDATE_PAUSE_MS"] = "0";
+  env["VARNOK_UPDATE_PUBLIC_KEY"] = publicKey;
+  return env;
+}
+
+// A release process: its key made by make-update-key.sh, its descriptions carrying the
+// lines sign-update.sh prints.
+class Vendor {
+ public:
+  Vendor() : publicKey_(MakeUpdateKey(files_ / "vendor.pem")) {}
+
+  const std::string& publicKey() const { return publicKey_; }
+
+  std::string Description(const std::string& version, const std::string& program) const {
+    WriteFileOrDie(files_ / "release", program);
+    return "<update><flag>varnok update xml flag</flag>\n<software>\n" +
+           SignUpdate(files_ / "vendor.pem", files_ / "release", version) + "</software></update>\n";
+  }
+
+ private:
+  TempDir files_;
+  std::string publicKey_;
+};
+
+size_t Occurrences(const std::string& text, const std::string& part) {
+  size_t count = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+  return count;
 }
 
 // An older program in place: the built one with a few bytes appended, still runnable.
@@ -81,16 +113,23 @@ unsigned Mode(const std::string& path) {
   return st.st_mode & 0777;
 }
 
-TEST(UpdateEndToEndTest, HeadlessProgramDownloadsAndVerifiesTheNewProgram) {
+// A product site publishing the built program, and a program directory for it.
+class UpdateEndToEndTest : public ::testing::Test {
+ protected:
+  void Publish(const std::string& description) {
+    site.Put("software/varnok", program);
+    site.Put("software/update.xml", description);
+  }
+
   TempDir dir;
   LocalSite site;
+  Vendor vendor;
   const std::string program = BuiltProgram();
-  site.Put("software/update.xml", Description("1.0.0.2", program));
-  site.Put("software/varnok", program);
-  Environment env = QuietEnvironment();
-  env["VARNOK_SITE_URL"] = site.Url();
-  env["VARNOK_UPDATE_FIRST_MS"] = "0";
-  env["VARNOK_UPDATE_PAUSE_MS"] = "0";
+};
+
+TEST_F(UpdateEndToEndTest, HeadlessProgramDownloadsAndVerifiesTheNewProgram) {
+  Publish(vendor.Description("1.0.0.2", program));
+  Environment env = CheckingEnvironment(site, vendor.publicKey());
   // Only a successful check (verified, question answered Cancel) brings the next one soon.
   env["VARNOK_UPDATE_NEXT_MS"] = "100";
   env["VARNOK_UPDATE_RETRY_MS"] = "3600000";
@@ -103,6 +142,60 @@ TEST(UpdateEndToEndTest, HeadlessProgramDownloadsAndVerifiesTheNewProgram) {
   EXPECT_EQ(Mode(dir / "update/varnok"), 0755u);
   // Cancel: nothing was installed.
   EXPECT_EQ(ReadFileOrEmpty(dir / "varnok"), program + "older release");
+}
+
+TEST_F(UpdateEndToEndTest, ForgedOrOlderReleasesAreNeverInstalled) {
+  Vendor attacker;
+  Publish(attacker.Description("1.0.0.2", program));
+  Environment env = CheckingEnvironment(site, vendor.publicKey());
+  env["VARNOK_UPDATE_RETRY_MS"] = "100";
+  env["VARNOK_UPDATE_AUTO_ACCEPT"] = "1";
+  const std::string target = InstallOlderProgram(dir.path());
+  ChildProcess varnok({target, "--headless", "--verbose"}, env, dir.path());
+
+  // Checks run one after the other: a second description request means the first
+  // check, download included, has ended.
+  ASSERT_TRUE(WaitUntil([&] { return site.Requests("software/update.xml") >= 2; }, 60s)) << varnok.Output();
+  EXPECT_TRUE(varnok.Running()) << "a forged update was accepted\n" << varnok.Output();
+  EXPECT_NE(varnok.Output().find("signature does not verify"), std::string::npos) << varnok.Output();
+
+  // The vendor's own signature of an older release is no way back either. A check that
+  // begins after the description is changed sees the change; once two have begun, every
+  // check that saw the forged one has ended, its download included.
+  site.Put("software/update.xml", vendor.Description("1.0.0.0", program));
+  const int checks = site.Requests("software/update.xml");
+  ASSERT_TRUE(WaitUntil([&] { return site.Requests("software/update.xml") >= checks + 2; }, 60s)) << varnok.Output();
+  const int downloads = site.Requests("software/varnok");
+  ASSERT_TRUE(WaitUntil([&] { return site.Requests("software/update.xml") >= checks + 4; }, 60s)) << varnok.Output();
+  EXPECT_EQ(site.Requests("software/varnok"), downloads);
+  EXPECT_TRUE(varnok.Running()) << varnok.Output();
+  EXPECT_NE(varnok.Output().find("not newer"), std::string::npos) << varnok.Output();
+
+  varnok.Signal(SIGTERM);
+  EXPECT_EQ(varnok.WaitForExit(30s), 0) << varnok.Output();
+  EXPECT_EQ(ReadFileOrEmpty(target), program + "older release");
+  // The forged release was downloaded and stays, never installed.
+  EXPECT_EQ(ReadFileOrEmpty(dir / "update/varnok"), program);
+}
+
+TEST_F(UpdateEndToEndTest, ProgramWithoutAKeyOffersNothingAndSaysSoOnce) {
+  Publish(vendor.Description("1.0.0.2", program));
+  Environment env = CheckingEnvironment(site, "");
+  env["VARNOK_UPDATE_RETRY_MS"] = "50";
+  env["VARNOK_UPDATE_AUTO_ACCEPT"] = "1";
+  const std::string target = InstallOlderProgram(dir.path());
+  ChildProcess varnok({target, "--headless", "--verbose"}, env, dir.path());
+
+  const std::string said = "no usable update key";
+  ASSERT_TRUE(WaitUntil([&] { return varnok.Output().find(said) != std::string::npos; }, 60s)) << varnok.Output();
+  std::this_thread::sleep_for(1s);  // room for many more checks
+  EXPECT_TRUE(varnok.Running()) << varnok.Output();
+  varnok.Signal(SIGTERM);
+  EXPECT_EQ(varnok.WaitForExit(30s), 0) << varnok.Output();
+  EXPECT_EQ(Occurrences(varnok.Output(), said), 1u) << varnok.Output();
+  EXPECT_EQ(site.Requests("software/update.xml"), 0);
+  EXPECT_FALSE(std::filesystem::exists(dir / "update"));
+  EXPECT_EQ(ReadFileOrEmpty(target), program + "older release");
 }
 
 class InstallModeTest : public ::testing::TestWithParam<const char*> {};
@@ -163,25 +256,20 @@ TEST(InstallModeBusyTest, UpdateSwitchOutsideAnUpdateDirectoryStartsNormally) {
   EXPECT_FALSE(std::filesystem::exists(root / "a/varnok"));
 }
 
-TEST(AcceptedUpdateTest, ProgramClosesAndItsInstallerReplacesIt) {
-  TempDir root;
-  LocalSite site;
-  const std::string program = BuiltProgram();
-  site.Put("software/update.xml", Description("1.0.0.2", program));
-  site.Put("software/varnok", program);
-  const std::string programDir = root / "p/";
+using AcceptedUpdateTest = UpdateEndToEndTest;
+
+TEST_F(AcceptedUpdateTest, ProgramClosesAndItsInstallerReplacesIt) {
+  Publish(vendor.Description("1.0.0.2", program));
+  const std::string programDir = dir / "p/";
   const std::string target = InstallOlderProgram(programDir);
-  Environment env = QuietEnvironment();
-  env["VARNOK_SITE_URL"] = site.Url();
-  env["VARNOK_UPDATE_FIRST_MS"] = "0";
-  env["VARNOK_UPDATE_PAUSE_MS"] = "0";
+  Environment env = CheckingEnvironment(site, vendor.publicKey());
   env["VARNOK_UPDATE_AUTO_ACCEPT"] = "1";
 
-  ChildProcess varnok({target, "--headless"}, env, root.path());
+  ChildProcess varnok({target, "--headless"}, env, dir.path());
   // Once the old program has read the offer, the site stops offering, so the installed
   // program (long after: the installer waits for the old one to exit) does not update again.
   ASSERT_TRUE(WaitUntil([&] { return site.Requests("software/update.xml") >= 1; }, 60s)) << varnok.Output();
-  site.Put("software/update.xml", Description("1.0.0.1", program));
+  site.Put("software/update.xml", vendor.Description("1.0.0.1", program));
   EXPECT_EQ(varnok.WaitForExit(60s), 0) << varnok.Output();
   EXPECT_TRUE(WaitUntil([&] { return ReadFileOrEmpty(target) == program; }, 60s)) << varnok.Output();
   EXPECT_LE(std::filesystem::last_write_time(programDir + "varnok.ini"), std::filesystem::last_write_time(target));
