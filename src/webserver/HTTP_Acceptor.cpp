@@ -14,8 +14,8 @@
 int HTTP_Acceptor::open_one(ACE_SOCK_Acceptor& acceptor, int port, const char* address, int family, int backlog) {
   ACE_INET_Addr local(static_cast<u_short>(port), address, family);
   if (acceptor.open(local, 1, family == AF_INET6 ? PF_INET6 : PF_INET, backlog, 0, 1) == -1) return -1;
-  // Connections are taken only after poll() reported them; a peer that gave up in
-  // between must not leave accept() waiting for the next one.
+  // Several threads try to take each connection and only one gets it: the others must
+  // find the queue empty, not wait in accept() for the next connection.
   acceptor.enable(ACE_NONBLOCK);
   // CGI programs get their connection as standard handles, never a listening socket.
   ::fcntl(acceptor.get_handle(), F_SETFD, FD_CLOEXEC);
@@ -50,6 +50,7 @@ void HTTP_Acceptor::close() {
 namespace {
 
 // Takes a waiting connection from `listener` without waiting: 1, 0 or -1 as accept().
+// A connection its client gave up while it waited is no failure of ours: 0.
 int Take(ACE_HANDLE listener, ACE_HANDLE* accepted) {
   const int handle = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
   if (handle >= 0) {
