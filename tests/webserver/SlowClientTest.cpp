@@ -184,19 +184,4 @@ TEST(SlowClientTest, ACgiProgramWaitsForItsClientLongerThanTheServerWould) {
   EXPECT_EQ(client.ReadAll(), "HTTP/1.0 200 OK\r\nContent-type: text/plain\r\n\r\ngot hello\n");
 }
 
-TEST(SlowClientTest, StoppingCutsEveryConnectionWhateverItsClientDoes) {
-  LiveServer server;
-  WriteFileOrDie(server.root() + "big.htm", Pattern(4 << 20));
-  LoopbackClient silent(server.port());
-  LoopbackClient dribbler(server.port());
-  LoopbackClient stalled(server.port(), AF_INET, 4096);
-  ASSERT_TRUE(dribbler.Send("GET /big.htm HTTP/1.0\r\n"));
-  ASSERT_TRUE(stalled.Send("GET /big.htm HTTP/1.0\r\n\r\n"));
-  ASSERT_TRUE(stalled.Readable(10s));
-  EXPECT_EQ(server.Stop(), 0);
-  EXPECT_TRUE(silent.ClosedWithin(10s));
-  EXPECT_TRUE(dribbler.ClosedWithin(10s));
-  EXPECT_TRUE(stalled.ClosedWithin(10s));
-}
-
 }  // namespace
