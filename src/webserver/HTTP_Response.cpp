@@ -187,7 +187,7 @@ void HTTP_Response::run_cgi() {
   io_.send_reply(header_, header_length_);
   // The connection is finished now; only locals are used from here on. The program
   // writes to its own copies of the socket, and the connection closes when it ends.
-  Cgi_Process process;
+  Cgi_Process process(options);
   pid_t child = process.spawn(options);
   if (child > 0) context.cgi_children.add(child);
   options.release_handles();
