@@ -3,6 +3,8 @@
 #include <ace/INET_Addr.h>
 #include <ace/Log_Msg.h>
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/epoll.h>
 #include <sys/socket.h>
@@ -19,6 +21,11 @@ int HTTP_Acceptor::open_one(ACE_SOCK_Acceptor& acceptor, int port, const char* a
   acceptor.enable(ACE_NONBLOCK);
   // CGI programs get their connection as standard handles, never a listening socket.
   ::fcntl(acceptor.get_handle(), F_SETFD, FD_CLOEXEC);
+  // A connection is handed over once its first bytes have arrived, so a serving thread
+  // finds its request waiting instead of sleeping until it comes; a client that
+  // connects and sends nothing holds no thread for the first second.
+  const int deferSeconds = 1;
+  ::setsockopt(acceptor.get_handle(), IPPROTO_TCP, TCP_DEFER_ACCEPT, &deferSeconds, sizeof deferSeconds);
   return 0;
 }
 
