@@ -1,8 +1,13 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <net/if.h>
+#include <sched.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <thread>
@@ -156,6 +161,38 @@ TEST(SlowClientTest, BusyThreadsLeaveNewConnectionsWaitingNotRefused) {
   EXPECT_EQ(third.ReadAll(), kOk + "A");
   ASSERT_TRUE(second.Send("\r\n"));
   EXPECT_EQ(second.ReadAll(), kOk + "A");
+}
+
+// Brings the loopback interface of a fresh network namespace up without IPv6; false
+// when this process may not make one.
+bool EnterNamespaceWithoutIpv6() {
+  if (unshare(CLONE_NEWNET) != 0) return false;
+  const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  ifreq request{};
+  std::strcpy(request.ifr_name, "lo");
+  bool up = ioctl(fd, SIOCGIFFLAGS, &request) == 0;
+  request.ifr_flags |= IFF_UP;
+  up = up && ioctl(fd, SIOCSIFFLAGS, &request) == 0;
+  close(fd);
+  WriteFileOrDie("/proc/sys/net/ipv6/conf/lo/disable_ipv6", "1");
+  return up && !Ipv6LoopbackAvailable();
+}
+
+TEST(SlowClientTest, AMachineWithoutIpv6IsServedOn127001Alone) {
+  // The namespace is entered by a child process, which reports by its exit status.
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (!EnterNamespaceWithoutIpv6()) _exit(77);
+    LiveServer server;
+    WriteFileOrDie(server.root() + "a.htm", "A");
+    _exit(server.Exchange(kGetA) == kOk + "A" && server.Stop() == 0 ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "no network namespace to be had here";
+  EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 TEST(SlowClientTest, AnswersOnTheIpv6LoopbackAddressToo) {
