@@ -1,9 +1,11 @@
 #include "platform/FileUtil.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 
@@ -18,6 +20,14 @@ bool WriteAll(int fd, const std::string& bytes) {
     if (n <= 0) return false;
     done += static_cast<size_t>(n);
   }
+  return true;
+}
+
+// The six characters mkstemp puts in place of "XXXXXX".
+bool IsTemporarySuffix(const std::string& text, size_t at) {
+  if (text.size() != at + 6) return false;
+  for (size_t i = at; i < text.size(); ++i)
+    if (!std::isalnum(static_cast<unsigned char>(text[i]))) return false;
   return true;
 }
 
@@ -51,6 +61,29 @@ bool ReadWholeFile(const std::string& path, std::string* bytes) {
 bool FileExists(const std::string& path) {
   struct stat st;
   return ::stat(path.c_str(), &st) == 0;
+}
+
+bool IsTemporaryFileName(const std::string& path) {
+  const std::string name = path.substr(path.rfind('/') + 1);
+  const size_t dot = name.rfind('.');
+  if (dot == std::string::npos || dot == 0 || !IsTemporarySuffix(name, dot + 1)) return false;
+  return name.find('.') < dot;
+}
+
+int RemoveLeftoverTemporaryFiles(const std::string& directory, const std::vector<std::string>& names) {
+  int removed = 0;
+  DIR* dir = ::opendir(directory.c_str());
+  if (!dir) return 0;
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string name = entry->d_name;
+    for (const std::string& target : names) {
+      const bool leftover = name.size() == target.size() + 7 && name.compare(0, target.size(), target) == 0 &&
+                            name[target.size()] == '.' && IsTemporarySuffix(name, target.size() + 1);
+      if (leftover && ::unlink((directory + name).c_str()) == 0) ++removed;
+    }
+  }
+  ::closedir(dir);
+  return removed;
 }
 
 }  // namespace platform
