@@ -129,6 +129,7 @@ int HTTP_Server::serve_connections(Connection_Factory& factory) {
   context_.port = bound.get_port_number();
   // Local URLs, the side pages and the shutdown wake-up must reach the port really used.
   context_.state.SetPort(std::to_string(context_.port));
+  context_.state.WriteCommandPages();
 
   auto token = std::make_unique<platform::SharedMemoryToken>(config::SiteUrl());
   for (;;) {
