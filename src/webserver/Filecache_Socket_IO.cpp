@@ -15,6 +15,7 @@
 
 namespace {
 
+constexpr int kNotReadable = 1;
 constexpr int kOpenFailed = 2;
 constexpr int kCreateFailed = 5;
 constexpr int kWriteFailed = 6;
@@ -35,9 +36,11 @@ bool WriteAll(int fd, const char* bytes, size_t length) {
 
 void Filecache_Socket_IO::send_file(const char* path, const char* header, size_t headerLength, const char* trailer,
                                     size_t trailerLength) {
-  // The cache maps whatever it opens; only regular files are served.
+  // The cache maps whatever it opens; only regular files are served. A missing file
+  // never reaches the cache, which would keep (and lose) an entry for every such name.
   struct stat status {};
-  if (::stat(path, &status) == 0 && !S_ISREG(status.st_mode)) return handler().on_send_file_failed(kOpenFailed);
+  if (::stat(path, &status) != 0) return handler().on_send_file_failed(kNotReadable);
+  if (!S_ISREG(status.st_mode)) return handler().on_send_file_failed(kOpenFailed);
   ACE_Filecache_Handle file(path, ACE_MAPIT);
   if (file.error() != ACE_Filecache_Handle::ACE_SUCCESS) return handler().on_send_file_failed(file.error());
   const size_t size = static_cast<size_t>(file.size());
