@@ -12,17 +12,6 @@
 namespace platform {
 namespace {
 
-bool WriteAll(int fd, const std::string& bytes) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<size_t>(n);
-  }
-  return true;
-}
-
 // The six characters mkstemp puts in place of "XXXXXX".
 bool IsTemporarySuffix(const std::string& text, size_t at) {
   if (text.size() != at + 6) return false;
@@ -33,13 +22,24 @@ bool IsTemporarySuffix(const std::string& text, size_t at) {
 
 }  // namespace
 
+bool WriteAll(int fd, const char* bytes, size_t length) {
+  while (length > 0) {
+    ssize_t n = ::write(fd, bytes, length);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    bytes += n;
+    length -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
 bool WriteFileAtomically(const std::string& path, const std::string& bytes, bool durable, unsigned mode) {
   std::string temp = path + ".XXXXXX";
   int fd = ::mkstemp(&temp[0]);
   if (fd < 0) return false;
   // mkstemp creates 0600; generated files are ordinary readable files.
   ::fchmod(fd, static_cast<mode_t>(mode));
-  bool ok = WriteAll(fd, bytes) && (!durable || ::fsync(fd) == 0);
+  bool ok = WriteAll(fd, bytes.data(), bytes.size()) && (!durable || ::fsync(fd) == 0);
   ok = (::close(fd) == 0) && ok;
   if (ok && ::rename(temp.c_str(), path.c_str()) == 0) return true;
   ::unlink(temp.c_str());

@@ -12,6 +12,9 @@ namespace platform {
 bool WriteFileAtomically(const std::string& path, const std::string& bytes, bool durable = false,
                          unsigned mode = 0644);
 
+// Writes all `length` bytes to `fd` (retrying short writes); false on an error.
+bool WriteAll(int fd, const char* bytes, size_t length);
+
 // Reads a whole file; false when it cannot be opened or read.
 bool ReadWholeFile(const std::string& path, std::string* bytes);
 

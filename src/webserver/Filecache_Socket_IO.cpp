@@ -5,12 +5,12 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "platform/FileUtil.h"
 #include "webserver/IO_Completion.h"
 
 namespace {
@@ -20,17 +20,6 @@ constexpr int kOpenFailed = 2;
 constexpr int kCreateFailed = 5;
 constexpr int kWriteFailed = 6;
 constexpr int kTransferFailed = -1;
-
-bool WriteAll(int fd, const char* bytes, size_t length) {
-  while (length > 0) {
-    ssize_t n = ::write(fd, bytes, length);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    bytes += n;
-    length -= static_cast<size_t>(n);
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -61,12 +50,12 @@ void Filecache_Socket_IO::receive_file(const char* path, const char* initial, si
   ::fchmod(fd, 0644);
   const size_t copied = std::min(initialLength, total);
   int failure = 0;
-  if (!WriteAll(fd, initial, copied)) failure = kWriteFailed;
+  if (!platform::WriteAll(fd, initial, copied)) failure = kWriteFailed;
   std::vector<char> buffer(65536);
   for (size_t left = total - copied; failure == 0 && left > 0;) {
     const size_t part = std::min(left, buffer.size());
     if (!receive_bytes(buffer.data(), part)) failure = kTransferFailed;
-    else if (!WriteAll(fd, buffer.data(), part)) failure = kWriteFailed;
+    else if (!platform::WriteAll(fd, buffer.data(), part)) failure = kWriteFailed;
     left -= part;
   }
   if (::close(fd) != 0 && failure == 0) failure = kWriteFailed;
