@@ -15,8 +15,9 @@ std::string MenuPage::Render(const std::string& homeUrl, const std::vector<std::
   page += "<form action=\"" + localBaseUrl + "sethome_browser.ido?\" method=\"get\" name=\"form\">";
   page += "<input type=\"text\" name=\"homeurl\" id=\"tag\" value=\"" + EscapeAddress(homeUrl) + "\" size=\"36\" />";
   // The key follows the address field, which must stay the form's first field.
-  page += std::string("<input type=\"submit\" name=\"Submit\" value=\"") + gbk::kSet + "\"><input type=\"hidden\" name=\"" +
-          CommandSecret::kName + "\" value=\"" + secret + "\"></form><br>";
+  page += std::string("<input type=\"submit\" name=\"Submit\" value=\"") + gbk::kSet + "\">";
+  page +=
+      std::string("<input type=\"hidden\" name=\"") + CommandSecret::kName + "\" value=\"" + secret + "\"></form><br>";
   page += std::string(gbk::kHistoryCaption) + "<A href=\"" + localBaseUrl + "clearhis_browser.ido/?" + key + "\">" +
           gbk::kClearHistory + "</A><br>";
   for (size_t id = 0; id < history.size(); ++id) {

@@ -8,8 +8,10 @@ LocalServerGuard::LocalServerGuard(std::function<int()> port, QString programDir
     : QWebEngineUrlRequestInterceptor(parent), port_(std::move(port)), programDirectory_(std::move(programDirectory)) {}
 
 bool LocalServerGuard::IsOurServer(const QUrl& url) const {
+  // A WebSocket handshake is an ordinary GET to the server, and no CORS rule stops it.
   const QString host = url.host().toLower();
-  return url.scheme() == QLatin1String("http") && url.port(80) == port_() &&
+  const bool plain = url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("ws");
+  return plain && url.port(80) == port_() &&
          (host == QLatin1String("localhost") || host == QLatin1String("127.0.0.1") || host == QLatin1String("::1"));
 }
 

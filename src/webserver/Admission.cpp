@@ -39,7 +39,8 @@ bool Admission::IsOurHostName(const std::string& host) {
     if (value.size() == length) return true;
     if (value[length] != ':') continue;
     bool digits = value.size() > length + 1;
-    for (size_t i = length + 1; i < value.size(); ++i) digits &= std::isdigit(static_cast<unsigned char>(value[i])) != 0;
+    for (size_t i = length + 1; i < value.size(); ++i)
+      digits &= std::isdigit(static_cast<unsigned char>(value[i])) != 0;
     if (digits) return true;
   }
   return false;

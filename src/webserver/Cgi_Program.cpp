@@ -14,9 +14,9 @@ namespace {
 // Variables of the CGI interface: a program must never mistake one left in the
 // server's own environment for a value of the request.
 const char* const kMetaVariables[] = {
-    "AUTH_TYPE",   "CONTENT_LENGTH", "CONTENT_TYPE", "GATEWAY_INTERFACE", "PATH_INFO",      "PATH_TRANSLATED",
-    "QUERY_STRING", "REMOTE_ADDR",   "REMOTE_HOST",  "REMOTE_IDENT",      "REMOTE_USER",    "REQUEST_METHOD",
-    "SCRIPT_NAME", "SERVER_NAME",    "SERVER_PORT",  "SERVER_PROTOCOL",   "SERVER_SOFTWARE"};
+    "AUTH_TYPE",    "CONTENT_LENGTH", "CONTENT_TYPE", "GATEWAY_INTERFACE", "PATH_INFO",      "PATH_TRANSLATED",
+    "QUERY_STRING", "REMOTE_ADDR",    "REMOTE_HOST",  "REMOTE_IDENT",      "REMOTE_USER",    "REQUEST_METHOD",
+    "SCRIPT_NAME",  "SERVER_NAME",    "SERVER_PORT",  "SERVER_PROTOCOL",   "SERVER_SOFTWARE"};
 
 bool IsCgiVariable(const char* assignment) {
   if (std::strncmp(assignment, "HTTP_", 5) == 0) return true;

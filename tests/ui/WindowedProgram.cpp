@@ -6,7 +6,8 @@
 #include "support/RawHttp.h"
 
 PageListener::PageListener(Responder respond) : respond_(std::move(respond)) {
-  if (!respond_) respond_ = [](const std::string&) {
+  if (!respond_)
+    respond_ = [](const std::string&) {
       return HtmlAnswer("<html><head><title>Served</title></head><body>ok</body></html>");
     };
   fd_ = ListenOnLoopback(&port_);

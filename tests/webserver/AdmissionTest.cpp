@@ -76,9 +76,9 @@ TEST_F(AdmissionTest, OnlyOurOwnHostNamesAreServed) {
   EXPECT_EQ(server.Exchange("GET /a.htm\r\n"), "A");
 
   // A web site whose name resolves to 127.0.0.1 (DNS rebinding) reads nothing.
-  for (const char* host : {"attacker.example", "localhost.attacker.example", "attacker.localhost", "127.0.0.1.nip.io",
-                           "127.0.0.2", "[::2]", "", "localhost:", "localhost:80x", "localhost:80:80", "[::1]x",
-                           "localhost\r\n evil"}) {
+  for (const char* host :
+       {"attacker.example", "localhost.attacker.example", "attacker.localhost", "127.0.0.1.nip.io", "127.0.0.2",
+        "[::2]", "", "localhost:", "localhost:80x", "localhost:80:80", "[::1]x", "localhost\r\n evil"}) {
     EXPECT_EQ(server.Exchange(Get("/a.htm", std::string("Host: ") + host + "\r\n")), "") << host;
     EXPECT_EQ(server.Exchange(Get("/varnok.ini", std::string("Host: ") + host + "\r\n")), "") << host;
   }
@@ -95,9 +95,9 @@ TEST_F(AdmissionTest, CommandsWithoutThisRunsKeyChangeNothing) {
   const Snapshot before(server.state());
   AppState otherRun(server.dir() / "other/varnok");
   const std::string guess(32, '0');
-  for (const std::string& query : {std::string(), std::string("&key="), "&key=" + guess, "&key=" + otherRun.CommandSecret(),
-                                   "&xkey=" + server.state().CommandSecret(), "&" + Key().substr(0, 20),
-                                   "&" + Key() + "0"}) {
+  for (const std::string& query :
+       {std::string(), std::string("&key="), "&key=" + guess, "&key=" + otherRun.CommandSecret(),
+        "&xkey=" + server.state().CommandSecret(), "&" + Key().substr(0, 20), "&" + Key() + "0"}) {
     for (const std::string& command : Commands(query)) {
       EXPECT_EQ(server.Exchange(Get(command, "Host: localhost\r\n")), kForbidden) << command;
       EXPECT_EQ(server.Exchange("HEAD " + command + " HTTP/1.1\r\n\r\n"), kForbidden) << command;

@@ -31,10 +31,10 @@ TEST(CgiTest, FormatDirectivesInRequestTextAreJustText) {
   setenv("VARNOK_VERBOSE", "1", 1);  // the debug log formats request text too
   LiveServer server;
   WriteProgram(server.root() + "env.cgi", kPrintEnvironment);
-  for (const std::string& target : {"/x.cgi?%25s=1", "/x.cgi?%25n=1", "/x.cgi?%25s%25s%25s%25s%25s%25s%25s%25s=1",
-                                    "/x.cgi?%25n%25n=%25s%25n", "/x.cgi?%25p%25p+%25s", "/x.cgi/%25s%25n?%25s",
-                                    "/cgi-bin/%25s%25n?%25n=%25n", "/%25n%25s.htm", "/%25n.ido?%25s"}) {
-    server.Exchange("GET " + target + " HTTP/1.0\r\nUser-Agent: %n%s%p%x\r\nAuthorization: %s%n\r\n\r\n");
+  for (const char* target : {"/x.cgi?%25s=1", "/x.cgi?%25n=1", "/x.cgi?%25s%25s%25s%25s%25s%25s%25s%25s=1",
+                             "/x.cgi?%25n%25n=%25s%25n", "/x.cgi?%25p%25p+%25s", "/x.cgi/%25s%25n?%25s",
+                             "/cgi-bin/%25s%25n?%25n=%25n", "/%25n%25s.htm", "/%25n.ido?%25s"}) {
+    server.Exchange(std::string("GET ") + target + " HTTP/1.0\r\nUser-Agent: %n%s%p%x\r\nAuthorization: %s%n\r\n\r\n");
     ASSERT_NE(server.Exchange(kProbe).find("<html></html>"), std::string::npos) << target;
   }
   TempDir cwd;  // a PUT creates the credentials file in the working directory
@@ -76,8 +76,7 @@ TEST(CgiTest, AProgramInADirectoryWithABlankStartsByItsWholePath) {
   const std::string marker = server.dir() / "split-ran";
   // What a command line split at blanks would start instead.
   WriteProgram(server.root() + "my", "#!/bin/sh\ntouch " + marker + "\n");
-  WriteProgram(server.root() + "my dir/run.cgi",
-               "#!/bin/sh\nprintf '\\r\\n'\nprintf '%s|' \"$0\" \"$#\" \"$@\"\n");
+  WriteProgram(server.root() + "my dir/run.cgi", "#!/bin/sh\nprintf '\\r\\n'\nprintf '%s|' \"$0\" \"$#\" \"$@\"\n");
   EXPECT_EQ(Body(server.Exchange("GET /my%20dir/run.cgi?hello+wor%20ld+%2B HTTP/1.0\r\n\r\n")),
             server.root() + "my dir/run.cgi|3|hello|wor ld|+|");
   EXPECT_EQ(Body(server.Exchange("GET /my%20dir/run.cgi HTTP/1.0\r\n\r\n")), server.root() + "my dir/run.cgi|0|");

@@ -180,12 +180,14 @@ TEST(HttpServerTest, AnswersCommandUrlsWithARedirectToTheRewrittenPages) {
   EXPECT_NE(favorites.find("http://c/"), std::string::npos);
   EXPECT_EQ(favorites.find("http://b/"), std::string::npos);
 
-  EXPECT_EQ(server.Exchange("HEAD /sethome_browser.ido?homeurl=http%3A%2F%2Fnew%2F&Submit=x" + key + " HTTP/1.0\r\n\r\n"),
-            RedirectTo(server, "menu.htm"));
+  EXPECT_EQ(
+      server.Exchange("HEAD /sethome_browser.ido?homeurl=http%3A%2F%2Fnew%2F&Submit=x" + key + " HTTP/1.0\r\n\r\n"),
+      RedirectTo(server, "menu.htm"));
   EXPECT_EQ(state.HomeUrl(), "http://new/");
   EXPECT_NE(server.Exchange("GET /menu.htm HTTP/1.0\r\n\r\n").find("value=\"http://new/\""), std::string::npos);
 
-  EXPECT_EQ(server.Exchange("GET /delhis_browser.ido?id=0" + key + " HTTP/1.0\r\n\r\n"), RedirectTo(server, "menu.htm"));
+  EXPECT_EQ(server.Exchange("GET /delhis_browser.ido?id=0" + key + " HTTP/1.0\r\n\r\n"),
+            RedirectTo(server, "menu.htm"));
   EXPECT_EQ(state.History().front(), "http://h1/");
   EXPECT_EQ(server.Exchange("GET /clearhis_browser.ido/?" + key.substr(1) + " HTTP/1.0\r\n\r\n"),
             RedirectTo(server, "menu.htm"));

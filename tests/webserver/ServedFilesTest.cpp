@@ -78,7 +78,8 @@ class UploadTest : public ::testing::Test {
 TEST_F(UploadTest, OnlyAWholeLineOfTheCredentialsFileAuthorizes) {
   const std::string invalid = ErrorAnswer("HTTP/1.0", 401, "Unauthorized", "Invalid authorization attempt");
   // user:pass, password, else\nuser, user:password2, :, user
-  for (const char* credentials : {"dXNlcjpwYXNz", "cGFzc3dvcmQ=", "ZWxzZQp1c2Vy", "dXNlcjpwYXNzd29yZDI=", "Og==", "dXNlcg=="})
+  for (const char* credentials :
+       {"dXNlcjpwYXNz", "cGFzc3dvcmQ=", "ZWxzZQp1c2Vy", "dXNlcjpwYXNzd29yZDI=", "Og==", "dXNlcg=="})
     EXPECT_EQ(Put("/new.htm", credentials, "DATA"), invalid) << credentials;
   EXPECT_FALSE(std::filesystem::exists(server->root() + "new.htm"));
   EXPECT_EQ(Put("/new.htm", "dXNlcjpwYXNzd29yZA==", "DATA"), "HTTP/1.0 200 Successful\r\n");  // user:password
