@@ -73,8 +73,15 @@ pid_t Cgi_Program::start(int socket) const {
 }
 
 bool Cgi_Program::IsTrusted(const std::string& path) {
-  struct stat status {};
-  if (::stat(path.c_str(), &status) != 0) return true;  // nothing to run; starting it fails on its own
-  const bool ours = status.st_uid == geteuid() || status.st_uid == 0;
-  return ours && (status.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+  struct stat program {
+  }, link{}, directory{};
+  if (::stat(path.c_str(), &program) != 0) return true;  // nothing to run; starting it fails on its own
+  const size_t slash = path.rfind('/');
+  const std::string parent = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  if (::lstat(path.c_str(), &link) != 0 || ::stat(parent.c_str(), &directory) != 0) return false;
+  auto ours = [](const struct stat& s) { return s.st_uid == geteuid() || s.st_uid == 0; };
+  // The program, the name that leads to it (a link someone placed) and the directory
+  // that holds the name (where someone could place another).
+  return ours(program) && ours(link) && ours(directory) && (program.st_mode & S_IWOTH) == 0 &&
+         (directory.st_mode & S_IWOTH) == 0;
 }

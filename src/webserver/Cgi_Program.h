@@ -20,9 +20,11 @@ class Cgi_Program {
   // signal blocked; it is not waited for. The process id, or -1 when it cannot start.
   pid_t start(int socket) const;
 
-  // Whether the program file may be run on a request: one of our account's (or the
-  // system's) files that nobody else can change. Another account's program, reached
-  // through its user directory, would otherwise run under our account.
+  // Whether the program may be run on a request: the file, the name leading to it (a
+  // link) and its directory belong to our account or the system, and neither the file
+  // nor the directory is writable by everyone. Another account's program, or a link of
+  // its own to a system program, reached through its user directory, would otherwise
+  // run under our account with arguments of the request's choosing.
   static bool IsTrusted(const std::string& path);
 
  private:

@@ -83,21 +83,30 @@ TEST(CgiTest, AProgramInADirectoryWithABlankStartsByItsWholePath) {
   EXPECT_FALSE(std::filesystem::exists(marker));
 }
 
-TEST(CgiTest, ProgramsOthersCouldChangeAreNotRun) {
+TEST(CgiTest, ProgramsOthersCouldChangeOrPlaceAreNotRun) {
   LiveServer server;
   const std::string marker = server.dir() / "ran";
   const std::string script = "#!/bin/sh\nprintf '\\r\\nran'\ntouch " + marker + "\n";
   WriteProgram(server.root() + "shared.cgi", script, 0777);
-  WriteProgram(server.root() + "group.cgi", script, 0775);
+  WriteProgram(server.root() + "open/run.cgi", script, 0755);
+  chmod((server.root() + "open").c_str(), 0777);
   WriteProgram(server.root() + "ours.cgi", script, 0755);
   const std::string refused = ErrorAnswer("HTTP/1.0", 403, "Forbidden", "the program may not be run");
   EXPECT_EQ(server.Exchange("GET /shared.cgi HTTP/1.0\r\n\r\n"), refused);
-  EXPECT_EQ(server.Exchange("GET /group.cgi HTTP/1.0\r\n\r\n"), refused);
+  EXPECT_EQ(server.Exchange("GET /open/run.cgi HTTP/1.0\r\n\r\n"), refused);
   if (CanActAsOtherAccount()) {
-    // Another account's program (say, in its user directory) would run under our account.
+    // What another account can put in its user directory: its own program, or a link of
+    // its own to a system program that would run with the request's words as arguments.
     WriteProgram(server.root() + "theirs.cgi", script, 0755);
     ASSERT_EQ(chown((server.root() + "theirs.cgi").c_str(), kOtherAccount, kOtherAccount), 0);
+    ASSERT_EQ(symlink("/bin/sh", (server.root() + "sh.cgi").c_str()), 0);
+    ASSERT_EQ(lchown((server.root() + "sh.cgi").c_str(), kOtherAccount, kOtherAccount), 0);
+    std::filesystem::create_directories(server.root() + "home");
+    WriteProgram(server.root() + "home/run.cgi", script, 0755);
+    ASSERT_EQ(chown((server.root() + "home").c_str(), kOtherAccount, kOtherAccount), 0);
     EXPECT_EQ(server.Exchange("GET /theirs.cgi HTTP/1.0\r\n\r\n"), refused);
+    EXPECT_EQ(server.Exchange("GET /sh.cgi?-c+touch%20" + marker + " HTTP/1.0\r\n\r\n"), refused);
+    EXPECT_EQ(server.Exchange("GET /home/run.cgi HTTP/1.0\r\n\r\n"), refused);
   }
   EXPECT_FALSE(std::filesystem::exists(marker));
   EXPECT_EQ(server.Exchange("GET /ours.cgi HTTP/1.0\r\n\r\n"), "HTTP/1.0 200 OK\r\n\r\nran");
