@@ -45,20 +45,22 @@ TEST(CgiTest, FormatDirectivesInRequestTextAreJustText) {
   EXPECT_NE(env.find("\nQUERY_STRING=%25s=%25n&a=%25s\n"), std::string::npos) << env;
   EXPECT_NE(env.find("\nHTTP_USER_AGENT=%s%n\n"), std::string::npos) << env;
   EXPECT_EQ(env.find("\n%s="), std::string::npos) << env;
+  server.Stop();
   unsetenv("VARNOK_VERBOSE");
 }
 
 TEST(CgiTest, QueryPairsNeverBecomeTheProgramsEnvironment) {
+  // The server's own environment keeps no CGI variable a program could mistake for the request's.
+  setenv("HTTP_FORGED", "from the server", 1);
+  setenv("QUERY_STRING", "from the server", 1);
   LiveServer server;
   const std::string marker = server.dir() / "bash-env-ran";
   WriteProgram(server.dir() / "evil.sh", "touch " + marker + "\n");
   WriteProgram(server.root() + "env.cgi", kPrintEnvironment);
-  // The server's own environment keeps no CGI variable a program could mistake for the request's.
-  setenv("HTTP_FORGED", "from the server", 1);
-  setenv("QUERY_STRING", "from the server", 1);
   const std::string query = "LD_PRELOAD=/nonexistent/evil.so&PATH=/evil&BASH_ENV=" + server.dir().path() +
                             "evil.sh&IFS=x&HTTP_USER_AGENT=forged&SERVER_PORT=1&a%3Db=c";
   const std::string answer = server.Exchange("GET /env.cgi?" + query + " HTTP/1.0\r\n\r\n");
+  server.Stop();
   unsetenv("HTTP_FORGED");
   unsetenv("QUERY_STRING");
   const std::string env = "\n" + Body(answer);
