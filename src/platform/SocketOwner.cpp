@@ -52,64 +52,73 @@ Endpoint FromSockaddr(const sockaddr_storage& storage) {
 
 size_t AddressSize(int family) { return family == AF_INET ? 4 : 16; }
 
-class NetlinkSocket {
+// The kernel's socket diagnostics, asked for one socket at a time. A thread keeps its
+// netlink socket for all its questions: opening one costs more than asking.
+class SocketDiagnostics {
  public:
-  NetlinkSocket() : fd_(socket(AF_NETLINK, SOCK_DGRAM | SOCK_CLOEXEC, NETLINK_SOCK_DIAG)) {}
-  ~NetlinkSocket() {
+  SocketDiagnostics() : fd_(socket(AF_NETLINK, SOCK_DGRAM | SOCK_CLOEXEC, NETLINK_SOCK_DIAG)) {}
+  ~SocketDiagnostics() {
     if (fd_ >= 0) close(fd_);
   }
-  int fd() const { return fd_; }
+
+  // The owner of the socket whose own end is `peer` and whose other end is `ours`; -1
+  // when there is no answer, -2 when the socket exists but nobody holds it.
+  long Ask(const Endpoint& peer, const Endpoint& ours) {
+    if (fd_ < 0 || !Send(peer, ours)) return -1;
+    alignas(nlmsghdr) char buffer[8192];
+    // An answer left over from an interrupted question is skipped by its number.
+    for (;;) {
+      ssize_t got = recv(fd_, buffer, sizeof buffer, 0);
+      if (got <= 0) return -1;
+      const auto* reply = reinterpret_cast<const nlmsghdr*>(buffer);
+      if (!NLMSG_OK(reply, static_cast<unsigned>(got))) return -1;
+      if (reply->nlmsg_seq != sequence_) continue;
+      if (reply->nlmsg_type != SOCK_DIAG_BY_FAMILY) return -1;  // NLMSG_ERROR: no such socket
+      return OwnerIn(*static_cast<const inet_diag_msg*>(NLMSG_DATA(reply)), peer, ours);
+    }
+  }
 
  private:
-  int fd_;
-};
+  bool Send(const Endpoint& peer, const Endpoint& ours) {
+    struct {
+      nlmsghdr header;
+      inet_diag_req_v2 request;
+    } message{};
+    message.header.nlmsg_len = sizeof message;
+    message.header.nlmsg_type = SOCK_DIAG_BY_FAMILY;
+    message.header.nlmsg_flags = NLM_F_REQUEST;
+    message.header.nlmsg_seq = ++sequence_;
+    message.request.sdiag_family = static_cast<__u8>(peer.family);
+    message.request.sdiag_protocol = IPPROTO_TCP;
+    message.request.idiag_states = ~0u;
+    message.request.id.idiag_sport = peer.port;
+    message.request.id.idiag_dport = ours.port;
+    std::memcpy(message.request.id.idiag_src, peer.address, AddressSize(peer.family));
+    std::memcpy(message.request.id.idiag_dst, ours.address, AddressSize(ours.family));
+    message.request.id.idiag_cookie[0] = INET_DIAG_NOCOOKIE;
+    message.request.id.idiag_cookie[1] = INET_DIAG_NOCOOKIE;
+    sockaddr_nl kernel{};
+    kernel.nl_family = AF_NETLINK;
+    return sendto(fd_, &message, sizeof message, 0, reinterpret_cast<sockaddr*>(&kernel), sizeof kernel) ==
+           static_cast<ssize_t>(sizeof message);
+  }
 
-// The kernel's answer for the socket whose own end is `peer` and whose other end is
-// `ours`; -1 when there is no answer, -2 when the socket exists but nobody holds it.
-long AskSocketDiagnostics(const Endpoint& peer, const Endpoint& ours) {
-  NetlinkSocket netlink;
-  if (netlink.fd() < 0) return -1;
-  struct {
-    nlmsghdr header;
-    inet_diag_req_v2 request;
-  } message{};
-  message.header.nlmsg_len = sizeof message;
-  message.header.nlmsg_type = SOCK_DIAG_BY_FAMILY;
-  message.header.nlmsg_flags = NLM_F_REQUEST;
-  message.request.sdiag_family = static_cast<__u8>(peer.family);
-  message.request.sdiag_protocol = IPPROTO_TCP;
-  message.request.idiag_states = ~0u;
-  message.request.id.idiag_sport = peer.port;
-  message.request.id.idiag_dport = ours.port;
-  std::memcpy(message.request.id.idiag_src, peer.address, AddressSize(peer.family));
-  std::memcpy(message.request.id.idiag_dst, ours.address, AddressSize(ours.family));
-  message.request.id.idiag_cookie[0] = INET_DIAG_NOCOOKIE;
-  message.request.id.idiag_cookie[1] = INET_DIAG_NOCOOKIE;
-  sockaddr_nl kernel{};
-  kernel.nl_family = AF_NETLINK;
-  if (sendto(netlink.fd(), &message, sizeof message, 0, reinterpret_cast<sockaddr*>(&kernel), sizeof kernel) < 0)
-    return -1;
-
-  alignas(nlmsghdr) char buffer[8192];
-  ssize_t got = recv(netlink.fd(), buffer, sizeof buffer, 0);
-  if (got <= 0) return -1;
-  for (auto* reply = reinterpret_cast<nlmsghdr*>(buffer); NLMSG_OK(reply, static_cast<unsigned>(got));
-       reply = NLMSG_NEXT(reply, got)) {
-    if (reply->nlmsg_type != SOCK_DIAG_BY_FAMILY) return -1;  // NLMSG_ERROR: no such socket
-    const auto* found = static_cast<const inet_diag_msg*>(NLMSG_DATA(reply));
+  static long OwnerIn(const inet_diag_msg& found, const Endpoint& peer, const Endpoint& ours) {
     // An exact lookup may fall back to a listening socket on the peer's port, which
     // says nothing about who connected; the connection's own socket must answer.
-    const bool same = found->id.idiag_sport == peer.port && found->id.idiag_dport == ours.port &&
-                      std::memcmp(found->id.idiag_src, peer.address, AddressSize(peer.family)) == 0 &&
-                      std::memcmp(found->id.idiag_dst, ours.address, AddressSize(ours.family)) == 0;
-    if (!same || found->idiag_state == kListenState) return -1;
+    const bool same = found.id.idiag_sport == peer.port && found.id.idiag_dport == ours.port &&
+                      std::memcmp(found.id.idiag_src, peer.address, AddressSize(peer.family)) == 0 &&
+                      std::memcmp(found.id.idiag_dst, ours.address, AddressSize(ours.family)) == 0;
+    if (!same || found.idiag_state == kListenState) return -1;
     // A socket its process has closed (orphaned, or in TIME-WAIT) has no inode and
     // reports uid 0.
-    if (found->idiag_inode == 0) return -2;
-    return static_cast<long>(found->idiag_uid);
+    if (found.idiag_inode == 0) return -2;
+    return static_cast<long>(found.idiag_uid);
   }
-  return -1;
-}
+
+  int fd_;
+  uint32_t sequence_ = 0;
+};
 
 // "0100007F:2775": how /proc/net/tcp writes an address and port (each 32-bit word of
 // the address as the machine holds it, in hex; the port in host order).
@@ -165,7 +174,8 @@ std::optional<uid_t> PeerSocketOwner(int fd) {
   const Endpoint ours = FromSockaddr(local);
   const Endpoint peer = FromSockaddr(remote);
   if (peer.family == AF_UNSPEC || peer.family != ours.family) return std::nullopt;
-  long owner = AskSocketDiagnostics(peer, ours);
+  thread_local SocketDiagnostics diagnostics;
+  long owner = diagnostics.Ask(peer, ours);
   if (owner == -1) owner = AskProcNetTcp(peer, ours);
   if (owner < 0) return std::nullopt;
   return static_cast<uid_t>(owner);
