@@ -44,12 +44,13 @@ void Plain_Socket_IO::send_file(const char* path, const char* header, size_t hea
   // instead of a header segment waiting for its acknowledgement.
   const size_t size = static_cast<size_t>(status.st_size);
   std::vector<char> buffer(headerLength + size + trailerLength);
-  std::memcpy(buffer.data(), header, headerLength);
+  // An empty file for a simple request leaves nothing at all to copy (and no buffer).
+  if (headerLength > 0) std::memcpy(buffer.data(), header, headerLength);
   const bool read = ReadWhole(fd, buffer.data() + headerLength, size);
   ::close(fd);
   // A file that shrank while it was read is not sent with bytes that were never read.
   if (!read) return handler().on_send_file_failed(kTransferFailed);
-  std::memcpy(buffer.data() + headerLength + size, trailer, trailerLength);
+  if (trailerLength > 0) std::memcpy(buffer.data() + headerLength + size, trailer, trailerLength);
   if (send_bytes(buffer.data(), buffer.size()))
     handler().on_file_sent();
   else

@@ -53,6 +53,7 @@ TEST(HttpServerTest, AnswersFilesAndMethodsByteForByte) {
       {"GET /page.htm HTTP/1.1\r\nUser-Agent: t\r\n\r\n", kOk + "<p>favorites</p>\n"},
       {"GET /page.htm\r\n", "<p>favorites</p>\n"},
       {"GET /empty.htm HTTP/1.0\r\n\r\n", kOk},
+      {"GET /empty.htm\r\n", ""},
       {"HEAD /page.htm HTTP/1.0\r\n\r\n", kOk},
       {"GET /missing.htm HTTP/1.1\r\n\r\n", ErrorAnswer("HTTP/1.1", 404, "Not Found", "error in transmitting file")},
       {"GET /dir HTTP/1.0\r\n\r\n", ErrorAnswer("HTTP/1.0", 404, "Not Found", "error in transmitting file")},
