@@ -54,6 +54,9 @@ pid_t Cgi_Program::start(int socket) const {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   for (int standard : {0, 1, 2}) posix_spawn_file_actions_adddup2(&actions, socket, standard);
+  // Nothing else of ours: a page being written or another client's connection, opened
+  // by another thread without close-on-exec, must not live on in the program.
+  posix_spawn_file_actions_addclosefrom_np(&actions, 3);
   posix_spawnattr_t attributes;
   posix_spawnattr_init(&attributes);
   // The program blocks its shutdown signals in every thread and may ignore SIGPIPE;

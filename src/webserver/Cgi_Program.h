@@ -16,8 +16,9 @@ class Cgi_Program {
   void add_argument(std::string word) { arguments_.push_back(std::move(word)); }
   void set(const std::string& name, const std::string& value) { variables_.push_back(name + "=" + value); }
 
-  // Starts the program with `socket` as its standard input, output and error and no
-  // signal blocked; it is not waited for. The process id, or -1 when it cannot start.
+  // Starts the program with `socket` as its standard input, output and error, no other
+  // descriptor and no signal blocked; it is not waited for. The process id, or -1 when
+  // it cannot start.
   pid_t start(int socket) const;
 
   // Whether the program may be run on a request: the file, the name leading to it (a

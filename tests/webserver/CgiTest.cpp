@@ -1,4 +1,5 @@
 // CGI programs started on behalf of requests: what a request can and cannot make them do.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -83,6 +84,17 @@ TEST(CgiTest, AProgramInADirectoryWithABlankStartsByItsWholePath) {
             server.root() + "my dir/run.cgi|3|hello|wor ld|+|");
   EXPECT_EQ(Body(server.Exchange("GET /my%20dir/run.cgi HTTP/1.0\r\n\r\n")), server.root() + "my dir/run.cgi|0|");
   EXPECT_FALSE(std::filesystem::exists(marker));
+}
+
+TEST(CgiTest, AProgramHasItsConnectionAndNothingElseOfOurs) {
+  LiveServer server;
+  WriteProgram(server.root() + "fds.cgi",
+               "#!/bin/sh\nprintf '\\r\\n'\nfor f in /proc/$$/fd/*; do readlink \"$f\"; done\n");
+  const int open = ::open((server.dir() / "page.htm").c_str(), O_RDWR | O_CREAT, 0644);  // no close-on-exec
+  const std::string held = Body(server.Exchange("GET /fds.cgi HTTP/1.0\r\n\r\n"));
+  EXPECT_NE(held.find("socket:"), std::string::npos) << held;
+  EXPECT_EQ(held.find("page.htm"), std::string::npos) << held;
+  ::close(open);
 }
 
 TEST(CgiTest, ProgramsOthersCouldChangeOrPlaceAreNotRun) {
