@@ -134,14 +134,4 @@ TEST(CommandSecretTest, OnlyTheWholeKeyAsAQueryPairCounts) {
   EXPECT_FALSE(CommandSecret::IsCarriedBy("/clearhis_browser.ido/?key=", ""));
 }
 
-TEST(CommandSecretTest, OnlyTheFourEditingCommandsNeedTheKey) {
-  for (const char* uri : {"/delscjitem_browser.ido?id=0", "/sethome_browser.ido?homeurl=x", "/clearhis_browser.ido/",
-                          "/delhis_browser.ido?id=1", "/a/b?x=delhis_browser.ido"})
-    EXPECT_TRUE(IsStateChangingCommand(uri)) << uri;
-  for (const char* uri : {"/exit.ido", "/isserver_varnok.ido", "/isserver_varnok.ido?delscjitem_browser.ido?id=0",
-                          "/exit.ido?clearhis_browser.ido", "/other.ido", "/scj.htm"})
-    EXPECT_FALSE(IsStateChangingCommand(uri)) << uri;
-  EXPECT_FALSE(IsStateChangingCommand(nullptr));
-}
-
 }  // namespace

@@ -180,14 +180,6 @@ TEST(SocketOwnerTest, AlsoOverIPv6Loopback) {
   close(listener);
 }
 
-TEST(FileUtilTest, NamesOfTemporaryFiles) {
-  for (const char* name : {"/d/varnok.ini.a1B2c3", "scj.htm.XXXXXX", "/d/page.htm.upload.Zz9Zz9", "a.b.000000"})
-    EXPECT_TRUE(platform::IsTemporaryFileName(name)) << name;
-  for (const char* name : {"/d/varnok.ini", "README.a1B2c3", "/d.x/abcdef", "a.b.c-d-e-", "a.b.1234567", "a.b.12345",
-                           ".abcdef", "scj.htm.bak"})
-    EXPECT_FALSE(platform::IsTemporaryFileName(name)) << name;
-}
-
 TEST(FileUtilTest, AtomicWriteReplacesAndLeavesNoTemporaryFiles) {
   TempDir dir;
   ASSERT_TRUE(platform::WriteFileAtomically(dir / "f", "one"));
