@@ -31,7 +31,11 @@ size_t ReplyLength(int formatted, size_t size) {
 }  // namespace
 
 HTTP_Handler::HTTP_Handler(Connection_Factory& factory, Socket_IO& io, Server_Context& context)
-    : factory_(factory), request_(context.settings), response_(io, request_, *this, context), io_(io) {}
+    : factory_(factory),
+      request_(context.settings),
+      response_(io, request_, *this, context),
+      io_(io),
+      admission_(context.admission) {}
 
 HTTP_Handler::~HTTP_Handler() {
   if (block_) block_->release();
@@ -47,7 +51,7 @@ void HTTP_Handler::take_connection(ACE_HANDLE handle, ACE_Message_Block* block) 
 
   // The receive-parse cycle runs as a loop rather than as nested callbacks, so a peer
   // that sends one byte at a time cannot deepen the stack.
-  on_read(*block_);
+  if (admission_.admit_connection(handle)) on_read(*block_);
   while (next_ == Next::Read) {
     next_ = Next::Nothing;
     io_.read(*block_, kBufferSize - block_->length());
@@ -61,7 +65,7 @@ void HTTP_Handler::finish() { next_ = Next::Done; }
 
 void HTTP_Handler::on_read(ACE_Message_Block& block) {
   if (request_.parse(block)) {
-    response_.respond();
+    if (admission_.admit_request(request_, response_)) response_.respond();
   } else if (block.length() >= kBufferSize || io_.bytes_received() >= kHeadLimit) {
     reject_too_long();
   } else {

@@ -5,6 +5,7 @@
 #include "webserver/Socket_IO.h"
 
 class ACE_Message_Block;
+class Admission;
 class Connection_Factory;
 struct Server_Context;
 
@@ -50,5 +51,6 @@ class HTTP_Handler : public IO_Completion {
   HTTP_Request request_;
   HTTP_Response response_;
   Socket_IO& io_;
+  const Admission& admission_;
   Next next_ = Next::Nothing;
 };

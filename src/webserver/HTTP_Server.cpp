@@ -122,6 +122,7 @@ int HTTP_Server::serve_connections(Connection_Factory& factory) {
   context_.port = acceptor_.port();
   // Local URLs, the side pages and the shutdown wake-up must reach the port really used.
   context_.state.SetPort(std::to_string(context_.port));
+  context_.state.WriteCommandPages();
   context_.connections.reopen();
   // Serving threads reach the dispatcher through its singleton, whose first-use check
   // is not safe against several threads at once: it exists before they start.

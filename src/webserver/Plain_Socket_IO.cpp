@@ -50,11 +50,12 @@ void Plain_Socket_IO::send_file(const char* path, const char* header, size_t hea
   // instead of a header segment waiting for its acknowledgement.
   const size_t size = static_cast<size_t>(status.st_size);
   std::vector<char> buffer(headerLength + size + trailerLength);
-  std::memcpy(buffer.data(), header, headerLength);
+  // An empty file for a simple request leaves nothing at all to copy (and no buffer).
+  if (headerLength > 0) std::memcpy(buffer.data(), header, headerLength);
   // A file that shrank while it was read is not sent with bytes that were never read.
   if (!ReadWhole(fd, buffer.data() + headerLength, size)) return fail(kTransferFailed);
   ::close(fd);
-  std::memcpy(buffer.data() + headerLength + size, trailer, trailerLength);
+  if (trailerLength > 0) std::memcpy(buffer.data() + headerLength + size, trailer, trailerLength);
   if (send_bytes(buffer.data(), buffer.size()))
     handler().on_file_sent();
   else
