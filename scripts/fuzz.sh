@@ -4,13 +4,14 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-60}"
-build=build-fuzz
-targets=(fuzz_request_parser fuzz_helpers fuzz_ini)
-seeds=(request helpers ini)
+build="$PWD/build-fuzz"
+targets=(fuzz_request_parser fuzz_helpers fuzz_server_request fuzz_ini)
+seeds=(request helpers server ini)
 
 CC=clang CXX=clang++ cmake -S . -B "$build" -DVARNOK_BUILD_UI=OFF -DVARNOK_BUILD_TESTS=OFF -DVARNOK_BUILD_FUZZ=ON >/dev/null
 cmake --build "$build" -j2 --target "${targets[@]}"
 
+export LSAN_OPTIONS="suppressions=$PWD/tests/sanitizers/lsan.supp"
 for i in "${!targets[@]}"; do
   target="${targets[$i]}"
   corpus="$build/corpus/$target"
@@ -18,8 +19,9 @@ for i in "${!targets[@]}"; do
   echo "== $target for ${seconds}s"
   log="$build/$target.log"
   status=0
+  # Absolute paths: a target may change its working directory.
   "$build/fuzz/$target" -max_total_time="$seconds" -max_len=12000 -print_final_stats=1 \
-    "$corpus" "fuzz/seeds/${seeds[$i]}" >"$log" 2>&1 || status=$?
+    -artifact_prefix="$build/$target-" "$corpus" "$PWD/fuzz/seeds/${seeds[$i]}" >"$log" 2>&1 || status=$?
   grep -E '^(stat::number_of_executed_units|==[0-9]+==ERROR|SUMMARY)' "$log" || true
   if [ "$status" -ne 0 ]; then
     echo "$target found a fault (see $log)" >&2

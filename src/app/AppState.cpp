@@ -2,6 +2,7 @@
 
 #include "app/Config.h"
 #include "app/GbkText.h"
+#include "app/HomeAddress.h"
 #include "app/IniFile.h"
 #include "app/WindowSystem.h"
 #include "pages/FavoritesPage.h"
@@ -9,6 +10,7 @@
 #include "pages/SystemMessagePage.h"
 #include "platform/ExecutablePath.h"
 #include "platform/FileUtil.h"
+#include "platform/Random.h"
 
 namespace {
 
@@ -35,7 +37,8 @@ void DropOldest(Container& list, size_t limit) {
 AppState::AppState() : AppState(platform::ExecutablePath()) {}
 
 AppState::AppState(const std::string& modulePath)
-    : modulePath_(modulePath),
+    : commandSecret_(platform::RandomHex(16)),
+      modulePath_(modulePath),
       port_(config::ConfiguredPort()),
       pathLabels_{gbk::kLabelRootView, gbk::kLabelBrowsing, gbk::kLabelOpenPage, gbk::kLabelSearchEngine} {
   const std::string portal = config::PortalUrl();
@@ -58,7 +61,8 @@ void AppState::Load() {
   IniFile ini;
   IniFile::Load(path, &ini);
   std::string home = ini.Get("homeurl", "url1");
-  if (!home.empty()) currentUrl_ = homeUrl_ = home;
+  // A home address that could run in the open page (left by an older version) is dropped.
+  if (!home.empty() && HomeAddress::IsAcceptable(home)) currentUrl_ = homeUrl_ = home;
   std::vector<std::string> history = ini.UrlList("history");
   if (!history.empty()) history_ = std::move(history);
   std::vector<std::string> favorites = ini.UrlList("soucangjia");
@@ -195,12 +199,23 @@ void AppState::WriteFavoritesPage() {
 }
 
 void AppState::WriteFavoritesPageLocked() const {
-  platform::WriteFileAtomically(FavoritesPagePath(), FavoritesPage::Render(favorites_, LocalBaseUrlLocked()));
+  platform::WriteFileAtomically(FavoritesPagePath(),
+                                FavoritesPage::Render(favorites_, LocalBaseUrlLocked(), commandSecret_));
 }
 
 void AppState::WriteMenuPage() {
   std::lock_guard<std::mutex> hold(lock_);
-  platform::WriteFileAtomically(MenuPagePath(), MenuPage::Render(homeUrl_, history_, LocalBaseUrlLocked()));
+  platform::WriteFileAtomically(MenuPagePath(),
+                                MenuPage::Render(homeUrl_, history_, LocalBaseUrlLocked(), commandSecret_));
+}
+
+void AppState::WriteCommandPages() {
+  WriteFavoritesPage();
+  WriteMenuPage();
+}
+
+void AppState::RemoveLeftoverTemporaryFiles() const {
+  platform::RemoveLeftoverTemporaryFiles(ModuleDirectory(), {"varnok.ini", "scj.htm", "menu.htm", "sysmsg.htm"});
 }
 
 void AppState::AddSystemMessage(const std::string& sender, const std::string& text) {

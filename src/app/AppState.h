@@ -51,6 +51,10 @@ class AppState : public SmallObjectBase {
   // The port the server really listens on, when a busy configured port moved it.
   void SetPort(const std::string& port);
 
+  // The key of this run's command links (32 hex digits, fixed for the run). Commands
+  // that do not carry it change nothing, so only our own pages can command us.
+  const std::string& CommandSecret() const { return commandSecret_; }
+
   std::string CurrentUrl() const;
   void SetCurrentUrl(const std::string& url);
   std::string HomeUrl() const;
@@ -72,6 +76,11 @@ class AppState : public SmallObjectBase {
   // main window.
   void WriteFavoritesPage();
   void WriteMenuPage();
+  // Both pages with command links, once the server listens: their links then carry the
+  // port and the key of this run, whatever an earlier run left on the disk.
+  void WriteCommandPages();
+  // Removes the temporary files of page and varnok.ini writes that a killed run left.
+  void RemoveLeftoverTemporaryFiles() const;
   void AddSystemMessage(const std::string& sender, const std::string& text);
 
   bool QuitFlag() const { return quit_.load(); }
@@ -88,6 +97,7 @@ class AppState : public SmallObjectBase {
   void WriteFavoritesPageLocked() const;
   std::string LocalBaseUrlLocked() const;
 
+  const std::string commandSecret_;
   mutable std::mutex lock_;
   std::atomic<bool> quit_{false};
   std::string modulePath_;

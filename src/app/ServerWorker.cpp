@@ -6,9 +6,11 @@
 
 ServerWorker::~ServerWorker() { EndThread(); }
 
-int ServerWorker::run() { return RunServerThread(); }
+int ServerWorker::run() { return RunServerThread(&stop_signal_); }
 
 void ServerWorker::stop() {
   if (!started()) return;
   SendShutdownWakeUp(TheAppState::Instance().ExitUrl());
+  // The wake-up cannot get through a full listen queue; the signal always does.
+  stop_signal_.request();
 }

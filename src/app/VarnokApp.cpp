@@ -34,7 +34,9 @@ bool VarnokApp::InitInstance() {
   if (AnotherInstanceRuns()) return false;
   if (!windows_.CreateMainWindow()) return false;
 
-  TheAppState::Instance();
+  // Only the running instance clears what a killed run left: a refused second start
+  // must not take the temporary file of a write in progress.
+  TheAppState::Instance().RemoveLeftoverTemporaryFiles();
   TheCommandDispatcher::Instance();
   TheServerWorker::Instance().start();
   TheUpdateWorker::Instance().start();

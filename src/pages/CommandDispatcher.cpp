@@ -2,31 +2,42 @@
 
 #include <cctype>
 #include <cstdint>
+#include <limits>
 
 #include "app/AppState.h"
+#include "app/HomeAddress.h"
 
 namespace {
 
+const char* const kCommandNames[] = {"delscjitem_browser.ido", "sethome_browser.ido", "clearhis_browser.ido",
+                                     "delhis_browser.ido"};
+
 bool Contains(const std::string& text, const char* name) { return text.find(name) != std::string::npos; }
 
-// The id after the first "?id=", when there is one past the start of the URI.
+// The id after the first "?id=", when there is one past the start of the URI and it
+// fits a 32-bit integer.
 bool FindId(const std::string& uri, int* id) {
   size_t at = uri.find("?id=");
   if (at == std::string::npos || at == 0) return false;
-  *id = ParseDecimalId(uri.c_str() + at + 4);
+  std::optional<int> value = ParseDecimalId(uri.c_str() + at + 4);
+  if (!value) return false;
+  *id = *value;
   return true;
 }
 
 }  // namespace
 
-int ParseDecimalId(const char* text) {
+std::optional<int> ParseDecimalId(const char* text) {
   while (std::isspace(static_cast<unsigned char>(*text))) ++text;
   bool negative = false;
   if (*text == '+' || *text == '-') negative = (*text++ == '-');
-  uint32_t value = 0;
-  while (std::isdigit(static_cast<unsigned char>(*text))) value = value * 10u + static_cast<uint32_t>(*text++ - '0');
-  if (negative) value = 0u - value;
-  return static_cast<int>(value);
+  const uint64_t limit = negative ? uint64_t{1} << 31 : uint64_t{std::numeric_limits<int>::max()};
+  uint64_t value = 0;
+  for (; std::isdigit(static_cast<unsigned char>(*text)); ++text) {
+    value = value * 10u + static_cast<uint64_t>(*text - '0');
+    if (value > limit) return std::nullopt;
+  }
+  return negative ? static_cast<int>(-static_cast<int64_t>(value)) : static_cast<int>(value);
 }
 
 void CommandDispatcher::Dispatch(const std::string& uri) { Dispatch(TheAppState::Instance(), uri); }
@@ -40,13 +51,23 @@ void CommandDispatcher::Dispatch(AppState& state, const std::string& uri) {
     if (at != std::string::npos && at > 0) {
       size_t start = at + 9;
       size_t end = uri.find('&', start);
-      state.SetHomeUrl(uri.substr(start, end == std::string::npos ? std::string::npos : end - start));
+      const std::string address = uri.substr(start, end == std::string::npos ? std::string::npos : end - start);
+      if (HomeAddress::IsAcceptable(address)) state.SetHomeUrl(address);
     }
   } else if (Contains(uri, "clearhis_browser.ido")) {
     state.ClearHistory();
   } else if (Contains(uri, "delhis_browser.ido")) {
     if (FindId(uri, &id)) state.DeleteHistory(id);
   }
+}
+
+bool IsStateChangingCommand(const char* uri) {
+  if (!uri) return false;
+  const std::string text = uri;
+  if (Contains(text, "/exit.ido") || Contains(text, "isserver_varnok.ido")) return false;
+  for (const char* name : kCommandNames)
+    if (Contains(text, name)) return true;
+  return false;
 }
 
 bool HandleCommandUrl(const char* uri, CommandReply& reply) {
@@ -68,11 +89,11 @@ bool HandleCommandUrl(AppState& state, const char* uri, CommandReply& reply) {
 
   TheCommandDispatcher::Instance().Dispatch(state, text);
   if (Contains(text, "delscjitem_browser.ido")) {
-    reply.SendPage(state.FavoritesPagePath());
+    reply.SendRewrittenPage(state.FavoritesPagePath(), state.LocalBaseUrl() + "scj.htm");
   } else if (Contains(text, "sethome_browser.ido") || Contains(text, "clearhis_browser.ido") ||
              Contains(text, "delhis_browser.ido")) {
     state.WriteMenuPage();
-    reply.SendPage(state.MenuPagePath());
+    reply.SendRewrittenPage(state.MenuPagePath(), state.LocalBaseUrl() + "menu.htm");
   } else {
     reply.SendNothing();
   }

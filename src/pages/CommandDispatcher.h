@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <string>
 
 #include "app/Singletons.h"
@@ -10,8 +11,9 @@ class CommandReply {
   virtual ~CommandReply() = default;
   // The server's error page with `status` and the reason text.
   virtual void SendErrorPage(int status, const char* reason) = 0;
-  // The success header (none for HTTP/0.9), then the file's current content.
-  virtual void SendPage(const std::string& path) = 0;
+  // The page the command rewrote: a redirect to `url`, where the server shows the
+  // file at `path`, so that reloading or going back never repeats the command.
+  virtual void SendRewrittenPage(const std::string& path, const std::string& url) = 0;
   // No answer: the connection is closed and its handler released.
   virtual void SendNothing() = 0;
 };
@@ -35,7 +37,12 @@ using TheCommandDispatcher = SingletonOf<CommandDispatcher>;
 bool HandleCommandUrl(const char* uri, CommandReply& reply);
 bool HandleCommandUrl(AppState& state, const char* uri, CommandReply& reply);
 
+// True when HandleCommandUrl would hand `uri` to Dispatch as one of the four commands
+// that change the state (exit.ido, the probe and unknown names change nothing).
+bool IsStateChangingCommand(const char* uri);
+
 // Reads a decimal integer the way the classic atoi does: leading white space, an
 // optional sign, then digits up to the first other character; no digits give 0.
-// Overflow wraps as 32-bit arithmetic would, instead of being undefined.
-int ParseDecimalId(const char* text);
+// Nothing when the number lies outside the 32-bit signed range, so that no id wraps
+// round to name another entry.
+std::optional<int> ParseDecimalId(const char* text);

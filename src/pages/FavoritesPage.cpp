@@ -1,6 +1,7 @@
 #include "pages/FavoritesPage.h"
 
 #include "app/GbkText.h"
+#include "pages/CommandSecret.h"
 #include "pages/HtmlEscape.h"
 
 std::string FavoritesPage::LinkText(const std::string& address) {
@@ -8,7 +9,8 @@ std::string FavoritesPage::LinkText(const std::string& address) {
   return address.substr(0, kMaxLinkText - 3) + "...";
 }
 
-std::string FavoritesPage::Render(const std::vector<std::string>& favorites, const std::string& localBaseUrl) {
+std::string FavoritesPage::Render(const std::vector<std::string>& favorites, const std::string& localBaseUrl,
+                                  const std::string& secret) {
   std::string page = std::string("<HTML><HEAD><TITLE>") + gbk::kFavorites +
                      "</TITLE><META http-equiv=Content-Type content=\"text/html; charset=gb2312\">"
                      "<META content=\"MSHTML 6.00.6002.18332\" name=GENERATOR></HEAD><BODY><p><h3>" +
@@ -17,7 +19,8 @@ std::string FavoritesPage::Render(const std::vector<std::string>& favorites, con
   for (size_t id = 0; id < favorites.size(); ++id) {
     const std::string& address = favorites[id];
     page += "<a href=\"" + EscapeAddress(address) + "\">" + EscapeAddress(LinkText(address)) + "</a>&nbsp;&nbsp;";
-    page += "<a href=\"" + deleteBase + "?id=" + std::to_string(id) + "\">" + gbk::kDelete + "</a>";
+    page += "<a href=\"" + deleteBase + "?id=" + std::to_string(id) + "&" + CommandSecret::QueryPair(secret) + "\">" +
+            gbk::kDelete + "</a>";
     page += "<br>";
   }
   page += "</BODY></HTML>";

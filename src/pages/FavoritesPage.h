@@ -7,7 +7,9 @@ class FavoritesPage {
  public:
   static constexpr size_t kMaxLinkText = 64;
 
-  static std::string Render(const std::vector<std::string>& favorites, const std::string& localBaseUrl);
+  // `secret` goes into every delete link as the command's key.
+  static std::string Render(const std::vector<std::string>& favorites, const std::string& localBaseUrl,
+                            const std::string& secret);
   // The address as link text: whole up to 64 bytes, else its first 61 bytes and "...".
   static std::string LinkText(const std::string& address);
 };

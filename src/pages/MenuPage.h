@@ -6,6 +6,7 @@
 // with its delete command link, plus the clear-history link. One line, GBK.
 class MenuPage {
  public:
+  // `secret` goes into every command link and into the form as the command's key.
   static std::string Render(const std::string& homeUrl, const std::vector<std::string>& history,
-                            const std::string& localBaseUrl);
+                            const std::string& localBaseUrl, const std::string& secret);
 };

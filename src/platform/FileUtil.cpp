@@ -1,27 +1,37 @@
 #include "platform/FileUtil.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 
 namespace platform {
 namespace {
 
-bool WriteAll(int fd, const std::string& bytes) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<size_t>(n);
-  }
+// The six characters mkstemp puts in place of "XXXXXX".
+bool IsTemporarySuffix(const std::string& text, size_t at) {
+  if (text.size() != at + 6) return false;
+  for (size_t i = at; i < text.size(); ++i)
+    if (!std::isalnum(static_cast<unsigned char>(text[i]))) return false;
   return true;
 }
 
 }  // namespace
+
+bool WriteAll(int fd, const char* bytes, size_t length) {
+  while (length > 0) {
+    ssize_t n = ::write(fd, bytes, length);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    bytes += n;
+    length -= static_cast<size_t>(n);
+  }
+  return true;
+}
 
 bool WriteFileAtomically(const std::string& path, const std::string& bytes, bool durable, unsigned mode) {
   std::string temp = path + ".XXXXXX";
@@ -29,7 +39,7 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, bool
   if (fd < 0) return false;
   // mkstemp creates 0600; generated files are ordinary readable files.
   ::fchmod(fd, static_cast<mode_t>(mode));
-  bool ok = WriteAll(fd, bytes) && (!durable || ::fsync(fd) == 0);
+  bool ok = WriteAll(fd, bytes.data(), bytes.size()) && (!durable || ::fsync(fd) == 0);
   ok = (::close(fd) == 0) && ok;
   if (ok && ::rename(temp.c_str(), path.c_str()) == 0) return true;
   ::unlink(temp.c_str());
@@ -59,6 +69,29 @@ bool ReadWholeFile(const std::string& path, std::string* bytes) {
 bool FileExists(const std::string& path) {
   struct stat st;
   return ::stat(path.c_str(), &st) == 0;
+}
+
+bool IsTemporaryFileName(const std::string& path) {
+  const std::string name = path.substr(path.rfind('/') + 1);
+  const size_t dot = name.rfind('.');
+  if (dot == std::string::npos || dot == 0 || !IsTemporarySuffix(name, dot + 1)) return false;
+  return name.find('.') < dot;
+}
+
+int RemoveLeftoverTemporaryFiles(const std::string& directory, const std::vector<std::string>& names) {
+  int removed = 0;
+  DIR* dir = ::opendir(directory.c_str());
+  if (!dir) return 0;
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string name = entry->d_name;
+    for (const std::string& target : names) {
+      const bool leftover = name.size() == target.size() + 7 && name.compare(0, target.size(), target) == 0 &&
+                            name[target.size()] == '.' && IsTemporarySuffix(name, target.size() + 1);
+      if (leftover && ::unlink((directory + name).c_str()) == 0) ++removed;
+    }
+  }
+  ::closedir(dir);
+  return removed;
 }
 
 }  // namespace platform

@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -11,9 +12,21 @@ namespace platform {
 bool WriteFileAtomically(const std::string& path, const std::string& bytes, bool durable = false,
                          unsigned mode = 0644);
 
+// Writes all `length` bytes to `fd` (retrying short writes); false on an error.
+bool WriteAll(int fd, const char* bytes, size_t length);
+
 // Reads a whole file; false when it cannot be opened or read.
 bool ReadWholeFile(const std::string& path, std::string* bytes);
 
 bool FileExists(const std::string& path);
+
+// True when the last segment of `path` is named like the temporary file of a write in
+// progress (the target's name, which carries an extension, then "." and six letters or
+// digits): such a file holds a part of something and is never handed out.
+bool IsTemporaryFileName(const std::string& path);
+
+// Removes what writes of `names` (file names in `directory`, which ends in "/") killed
+// midway left behind. Returns how many files went.
+int RemoveLeftoverTemporaryFiles(const std::string& directory, const std::vector<std::string>& names);
 
 }  // namespace platform

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -11,6 +12,13 @@
 
 namespace platform {
 namespace {
+
+// Sections live in one directory that every account may write, so a section of the
+// right name may have been made by another account; only our own counts.
+bool OwnedByUs(int fd) {
+  struct stat status {};
+  return fstat(fd, &status) == 0 && status.st_uid == geteuid();
+}
 
 bool ProcessAlive(long pid) { return pid > 0 && (kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM); }
 
@@ -24,8 +32,12 @@ long OwnerOf(const void* view) {
 // Calls `read` with a read-only view of the section named `name`; false when there is none.
 template <class Read>
 bool ReadSection(const std::string& name, Read read) {
-  int fd = shm_open(name.c_str(), O_RDONLY, 0);
+  int fd = shm_open(name.c_str(), O_RDONLY | O_NOFOLLOW, 0);
   if (fd < 0) return false;
+  if (!OwnedByUs(fd)) {
+    close(fd);
+    return false;
+  }
   void* view = mmap(nullptr, SharedMemoryToken::kSize, PROT_READ, MAP_SHARED, fd, 0);
   close(fd);
   if (view == MAP_FAILED) return false;
@@ -37,7 +49,9 @@ bool ReadSection(const std::string& name, Read read) {
 }  // namespace
 
 std::string SharedMemoryToken::SectionName(const std::string& url) {
-  std::string name = "/varnok-";
+  // Keyed to our account: another account's program serving the same site is no
+  // instance of ours, and its section never stands in for one.
+  std::string name = "/varnok-" + std::to_string(geteuid()) + "-";
   for (char c : url) name.push_back(c == '/' ? '_' : c);
   // NAME_MAX for a shm name is 255 bytes.
   if (name.size() > 250) name.resize(250);
@@ -50,8 +64,14 @@ SharedMemoryToken::SharedMemoryToken(const std::string& url) : name_(SectionName
   // section left behind by a crash) never takes the token from under the first.
   int fd = shm_open(name_.c_str(), O_CREAT | O_EXCL | O_RDWR, 0600);
   owner_ = fd >= 0;
-  if (fd < 0) fd = shm_open(name_.c_str(), O_RDWR, 0600);
+  if (fd < 0) fd = shm_open(name_.c_str(), O_RDWR | O_NOFOLLOW, 0600);
   if (fd < 0) return;
+  if (!OwnedByUs(fd)) {
+    // Made by another account: not ours to write, and we publish no token this run.
+    close(fd);
+    owner_ = false;
+    return;
+  }
   if (ftruncate(fd, kSize) == 0) {
     void* view = mmap(nullptr, kSize, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
     if (view != MAP_FAILED) view_ = view;

@@ -8,8 +8,9 @@ namespace platform {
 // running one is serving. Its content at offset 0 is the owner's site URL and a zero
 // byte; the owner's process id is kept as decimal text at kPidOffset, so a section that
 // a killed process left behind can be recognised and taken over. POSIX names allow no
-// "/" after the first character, so the section name is derived from the URL
-// (see SectionName).
+// "/" after the first character, so the section name is derived from the URL and our
+// account's uid (see SectionName). A section of that name made by another account is
+// neither read nor written: another account can never stand in for, nor hold, ours.
 class SharedMemoryToken {
  public:
   static constexpr size_t kSize = 4096;

@@ -8,12 +8,15 @@
 #include <QScreen>
 #include <QSocketNotifier>
 #include <QThread>
+#include <QWebEngineProfile>
+#include <cstdlib>
 
 #include "app/AppState.h"
 #include "platform/ShutdownSignals.h"
 #include "ui/CMainFrame.h"
 #include "ui/CUpdatingDia.h"
 #include "ui/GbkBoundary.h"
+#include "ui/LocalServerGuard.h"
 #include "ui/WindowPlacement.h"
 
 struct QtWindowSystem::Question {
@@ -29,6 +32,15 @@ QMessageBox* NewOkCancelBox(const QString& text, const QString& caption) {
   auto* box = new QMessageBox(QMessageBox::Information, caption, text, QMessageBox::Ok | QMessageBox::Cancel);
   box->setAttribute(Qt::WA_DeleteOnClose);
   return box;
+}
+
+// Every page view uses the default profile; the guard lives as long as it does.
+void InstallLocalServerGuard() {
+  QWebEngineProfile* profile = QWebEngineProfile::defaultProfile();
+  const AppState& state = TheAppState::Instance();
+  auto port = [&state] { return std::atoi(state.Port().c_str()); };
+  profile->setUrlRequestInterceptor(
+      new LocalServerGuard(port, QString::fromStdString(state.ModuleDirectory()), profile));
 }
 
 WorkArea PrimaryWorkArea() {
@@ -51,6 +63,7 @@ bool QtWindowSystem::CreateMainWindow() {
   // The loop ends when the main window closes, not when the last window does: an open
   // question must neither keep the program alive nor end it.
   QApplication::setQuitOnLastWindowClosed(false);
+  InstallLocalServerGuard();
   frame_ = new CMainFrame(TheAppState::Instance());
   connect(frame_, &CMainFrame::closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
   frame_->setGeometry(RestoredFrameGeometry(PrimaryWorkArea()));

@@ -3,7 +3,9 @@
 #include <ace/Log_Msg.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <thread>
@@ -47,6 +49,7 @@ UpdateChecker::Options UpdateChecker::Options::ForThisProgram() {
   options.moduleDirectory = state.ModuleDirectory();
   options.localVersion = config::FileVersionString();
   options.publicKey = UpdateKey::ConfiguredText();
+  options.closing = [] { return TheAppState::Instance().QuitFlag(); };
   return options;
 }
 
@@ -55,7 +58,7 @@ UpdateChecker::UpdateChecker(Options options) : options_(std::move(options)) {}
 bool UpdateChecker::Run() {
   const std::optional<UpdateKey> key = UpdateKey::FromBase64(options_.publicKey);
   if (!key) return StopWithoutKey();
-  std::this_thread::sleep_for(options_.pause);
+  if (!PauseUnlessClosing()) return Stop("the program is closing");
   std::optional<UpdateDescription> description = FetchDescription();
   if (!description) return Stop("no usable update description");
   // Older, equal or unreadable versions are not even downloaded: they are never offered,
@@ -68,6 +71,17 @@ bool UpdateChecker::Run() {
   if (const char* refusal = RefusalOfDownload(*description, *signature, *key)) return Stop(refusal);
   AskToInstall();
   return true;
+}
+
+bool UpdateChecker::PauseUnlessClosing() const {
+  // Shutdown waits for this thread: it must not wait out the whole pause.
+  constexpr std::chrono::milliseconds kSlice{50};
+  const auto end = std::chrono::steady_clock::now() + options_.pause;
+  for (auto now = std::chrono::steady_clock::now(); now < end; now = std::chrono::steady_clock::now()) {
+    if (options_.closing()) return false;
+    std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(kSlice, end - now));
+  }
+  return !options_.closing();
 }
 
 std::optional<UpdateDescription> UpdateChecker::FetchDescription() const {

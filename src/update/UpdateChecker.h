@@ -33,9 +33,11 @@ class UpdateChecker {
     std::function<WindowSystem*()> windows = &WindowSystem::Current;
     // Digest text of the bytes; 0 on success.
     std::function<unsigned long(const std::string& bytes, std::string* hex)> digest = &Md5HexOf;
+    // True once the program is closing: the pause ends then, and nothing is fetched.
+    std::function<bool()> closing = [] { return false; };
 
-    // The program's own values; VARNOK_UPDATE_PAUSE_MS shortens the pause and
-    // VARNOK_UPDATE_PUBLIC_KEY replaces the key built in.
+    // The program's own values; VARNOK_UPDATE_PAUSE_MS shortens the pause,
+    // VARNOK_UPDATE_PUBLIC_KEY replaces the key built in, and the quit flag is `closing`.
     static Options ForThisProgram();
   };
 
@@ -49,6 +51,8 @@ class UpdateChecker {
   const std::string& downloadedPath() const { return downloadedPath_; }
 
  private:
+  // Sleeps the pause; false when the program began closing meanwhile.
+  bool PauseUnlessClosing() const;
   std::optional<UpdateDescription> FetchDescription() const;
   bool DownloadProgram();
   // Why the downloaded program may not be offered; nullptr when it may.

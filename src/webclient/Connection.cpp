@@ -13,7 +13,7 @@
 
 Connection::~Connection() { close(); }
 
-int Connection::connect(const char* host, int tcpNoDelay, int receiveBuffer) {
+int Connection::connect(const char* host, int tcpNoDelay, int receiveBuffer, const ACE_Time_Value* timeout) {
   if (!host) return 1;
   std::string target = host;
   if (target.find(':') == std::string::npos) target += ":80";
@@ -22,7 +22,7 @@ int Connection::connect(const char* host, int tcpNoDelay, int receiveBuffer) {
   // not be resolved to ::1 instead.
   ACE_INET_Addr address;
   ACE_SOCK_Connector connector;
-  if (address.set(target.c_str(), AF_INET) == -1 || connector.connect(stream_, address) == -1) {
+  if (address.set(target.c_str(), AF_INET) == -1 || connector.connect(stream_, address, timeout) == -1) {
     std::perror("ACE_SOCK_Connector::connect");
     return 1;
   }

@@ -1,5 +1,6 @@
 #pragma once
 #include <ace/SOCK_Stream.h>
+#include <ace/Time_Value.h>
 
 #include <cstddef>
 
@@ -13,7 +14,8 @@ class Connection {
 
   // `host` is "name" or "name:port" (port 80 when absent). A non-zero `tcpNoDelay`
   // sets TCP_NODELAY, a non-zero `receiveBuffer` the socket's receive buffer size.
-  int connect(const char* host, int tcpNoDelay, int receiveBuffer);
+  // `timeout`, when given, bounds the wait for the connection to be made.
+  int connect(const char* host, int tcpNoDelay, int receiveBuffer, const ACE_Time_Value* timeout = nullptr);
   int write(const char* buffer, size_t length);
   // Shuts down both directions and closes the socket.
   int close();

@@ -28,9 +28,9 @@ void Connection_Factory::destroy_handler(HTTP_Handler* handler, Socket_IO* io) {
 }
 
 Socket_IO* Plain_Connection_Factory::make_io() {
-  return new (std::nothrow) Plain_Socket_IO(context().receive_timeout);
+  return new (std::nothrow) Plain_Socket_IO(context().receive_timeout, &context().connections);
 }
 
 Socket_IO* Filecache_Connection_Factory::make_io() {
-  return new (std::nothrow) Filecache_Socket_IO(context().receive_timeout);
+  return new (std::nothrow) Filecache_Socket_IO(context().receive_timeout, &context().connections);
 }

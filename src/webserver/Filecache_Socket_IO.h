@@ -1,7 +1,8 @@
 #pragma once
 #include "webserver/Socket_IO.h"
 
-// Sends files from ACE's memory-mapped file cache and stores uploads through it.
+// Sends files from ACE's memory-mapped file cache; stores an upload in a temporary file
+// that replaces its target only when complete.
 class Filecache_Socket_IO : public Socket_IO {
  public:
   using Socket_IO::Socket_IO;

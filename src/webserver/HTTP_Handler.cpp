@@ -31,7 +31,11 @@ size_t ReplyLength(int formatted, size_t size) {
 }  // namespace
 
 HTTP_Handler::HTTP_Handler(Connection_Factory& factory, Socket_IO& io, Server_Context& context)
-    : factory_(factory), request_(context.settings), response_(io, request_, *this, context), io_(io) {}
+    : factory_(factory),
+      request_(context.settings),
+      response_(io, request_, *this, context),
+      io_(io),
+      admission_(context.admission) {}
 
 HTTP_Handler::~HTTP_Handler() {
   if (block_) block_->release();
@@ -47,7 +51,7 @@ void HTTP_Handler::take_connection(ACE_HANDLE handle, ACE_Message_Block* block) 
 
   // The receive-parse cycle runs as a loop rather than as nested callbacks, so a peer
   // that sends one byte at a time cannot deepen the stack.
-  on_read(*block_);
+  if (admission_.admit_connection(handle)) on_read(*block_);
   while (next_ == Next::Read) {
     next_ = Next::Nothing;
     io_.read(*block_, kBufferSize - block_->length());
@@ -61,8 +65,8 @@ void HTTP_Handler::finish() { next_ = Next::Done; }
 
 void HTTP_Handler::on_read(ACE_Message_Block& block) {
   if (request_.parse(block)) {
-    response_.respond();
-  } else if (block.length() >= kBufferSize) {
+    if (admission_.admit_request(request_, response_)) response_.respond();
+  } else if (block.length() >= kBufferSize || io_.bytes_received() >= kHeadLimit) {
     reject_too_long();
   } else {
     next_ = Next::Read;
@@ -103,6 +107,9 @@ int HTTP_Handler::status_of_code(int code) {
 
 void HTTP_Handler::on_send_file_failed(int code) {
   ACE_DEBUG((LM_DEBUG, " (%t) %s error in transmitting file\n", uri_or_dash()));
+  // Once part of the answer is out, an error page would land inside it as if it were
+  // the file's content: the client learns of the failure by the early close instead.
+  if (io_.bytes_sent() > 0) return finish();
   response_.send_error_page(status_of_code(code), "error in transmitting file");
 }
 
@@ -116,6 +123,8 @@ void HTTP_Handler::on_file_received() {
 
 void HTTP_Handler::on_receive_file_failed(int code) {
   ACE_DEBUG((LM_DEBUG, " (%t) %s error in receiving file\n", uri_or_dash()));
+  // The client may still be sending the upload it was refused.
+  io_.linger_before_close();
   char line[512];
   int length = std::snprintf(line, sizeof line, "%s %d %s", request_.version() ? request_.version() : "HTTP/0.9",
                              status_of_code(code), "Failed");

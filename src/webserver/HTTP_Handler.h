@@ -5,15 +5,20 @@
 #include "webserver/Socket_IO.h"
 
 class ACE_Message_Block;
+class Admission;
 class Connection_Factory;
 struct Server_Context;
 
 // Serves one accepted connection: receives the request head, lets the request parse it
 // after every receive, has the response answer it, turns file-transfer outcomes into
 // status lines, and finally hands itself back to its factory, which closes the socket.
+// Handlers of different connections run on different threads at once; each touches
+// only its own connection and the shared context.
 class HTTP_Handler : public IO_Completion {
  public:
   static constexpr size_t kBufferSize = 8192;  // data bytes; the block has one more
+  // The most a whole request head may take, however short its lines.
+  static constexpr size_t kHeadLimit = 64 * 1024;
 
   HTTP_Handler(Connection_Factory& factory, Socket_IO& io, Server_Context& context);
   ~HTTP_Handler() override;
@@ -46,5 +51,6 @@ class HTTP_Handler : public IO_Completion {
   HTTP_Request request_;
   HTTP_Response response_;
   Socket_IO& io_;
+  const Admission& admission_;
   Next next_ = Next::Nothing;
 };

@@ -39,11 +39,13 @@ struct StatusTexts {
     text[204] = "No Content";
     text[301] = "Moved Permanently";
     text[302] = "Moved Temporarily";
+    text[303] = "See Other";
     text[304] = "Not Modified";
     text[400] = "Bad Request";
     text[401] = "Unauthorized";
     text[403] = "Forbidden";
     text[404] = "Not Found";
+    text[413] = "Request Entity Too Large";
     text[500] = "Internal Server Error";
     text[501] = "Not Implemented";
     text[502] = "Bad Gateway";

@@ -2,10 +2,13 @@
 
 #include <ace/Log_Msg.h>
 #include <ace/Message_Block.h>
+#include <pwd.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/FileUtil.h"
 #include "webserver/HTTP_Helpers.h"
 
 namespace {
@@ -33,6 +36,21 @@ bool ClimbsOut(const char* uri) {
     if (!end) return false;
     segment = end + 1;
   }
+}
+
+// The home directory of the account `user`, from the password database; for the empty
+// name, $HOME (or our own account's entry when HOME is unset).
+std::optional<std::string> HomeDirectory(const std::string& user) {
+  if (user.empty()) {
+    if (const char* home = std::getenv("HOME")) return std::string(home);
+  }
+  passwd entry{};
+  passwd* found = nullptr;
+  std::vector<char> buffer(16384);
+  const int rc = user.empty() ? getpwuid_r(geteuid(), &entry, buffer.data(), buffer.size(), &found)
+                              : getpwnam_r(user.c_str(), &entry, buffer.data(), buffer.size(), &found);
+  if (rc != 0 || !found || !found->pw_dir || !*found->pw_dir) return std::nullopt;
+  return std::string(found->pw_dir);
 }
 
 std::vector<std::string> SplitCgiPath(const std::string& list) {
@@ -222,22 +240,17 @@ void HTTP_Request::map_path(const char* uri) {
   if (uri[1] == '~') {
     const char* name = uri + 2;
     const char* rest = std::strchr(name, '/');
-    std::string user = rest ? std::string(name, static_cast<size_t>(rest - name)) : std::string(name);
-    if (user.empty()) {
-      const char* home = std::getenv("HOME");
-      if (!home) return;
-      user = home;
-    } else if (user == "..") {
-      return;
-    }
-    mapped = user + "/" + settings_.user_dir + (rest ? rest : "");
+    const std::optional<std::string> home =
+        HomeDirectory(rest ? std::string(name, static_cast<size_t>(rest - name)) : std::string(name));
+    if (!home) return;
+    mapped = *home + "/" + settings_.user_dir + (rest ? rest : "");
   } else {
     mapped = settings_.document_root + uri;
   }
   // A command URL never reaches its mapped path, so neither check applies to it; any
   // other request must stay inside its directory and within the path limit.
   const bool command = !cgi_ && std::strstr(uri, ".ido") != nullptr;
-  if (!command && (ClimbsOut(uri) || mapped.size() > kMaxPath)) return;
+  if (!command && (ClimbsOut(uri) || mapped.size() > kMaxPath || platform::IsTemporaryFileName(mapped))) return;
   if (!mapped.empty()) path_ = mapped;
 }
 
@@ -248,10 +261,10 @@ void HTTP_Request::init(char* data, size_t length) {
   ACE_DEBUG((LM_DEBUG, " (%t) init has initialized\n"));
 }
 
-int HTTP_Request::body_length() {
+long HTTP_Request::body_length() {
   if (declared_length_ == -1) {
     const char* value = headers_.value("Content-length");
     declared_length_ = value ? std::atol(value) : 0;
   }
-  return static_cast<int>(declared_length_);
+  return declared_length_;
 }

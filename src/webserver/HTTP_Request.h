@@ -37,9 +37,11 @@ class HTTP_Request {
   const char* path_info() const { return c_str(path_info_); }
   static const char* header_name(int index);
   const char* header_value(int index);
+  // The values of the request's Host lines (none for a client that sent none).
+  const std::vector<std::string>& hosts() const { return headers_.hosts(); }
   const char* body() const { return body_; }
   int body_size() const { return body_size_; }
-  int body_length();
+  long body_length();
   int status() const { return status_; }
   const char* status_phrase() const;
   int method_index() const { return method_index_; }

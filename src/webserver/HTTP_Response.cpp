@@ -2,13 +2,18 @@
 
 #include <ace/Log_Msg.h>
 #include <ace/Mem_Map.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <cctype>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
-#include "webserver/Cgi_Process.h"
+#include "app/AppState.h"
+#include "webserver/Cgi_Program.h"
 #include "webserver/HTTP_Handler.h"
 #include "webserver/HTTP_Helpers.h"
 #include "webserver/HTTP_Request.h"
@@ -19,6 +24,13 @@ namespace {
 
 constexpr const char kOkHeader[] = "HTTP/1.0 200 OK\r\nContent-type: text/html\r\n\r\n";
 constexpr const char kCgiOkHeader[] = "HTTP/1.0 200 OK\r\n";
+// Pages of user directories may belong to any account on the machine. Served under our
+// own origin they could read our pages (and the command key in them); sandboxed they
+// run as an origin of their own.
+constexpr const char kUserPageOkHeader[] =
+    "HTTP/1.0 200 OK\r\nContent-type: text/html\r\nContent-Security-Policy: sandbox\r\n\r\n";
+constexpr const char kRedirect[] = "HTTP/1.0 303 See Other\r\nServer: JAWS/1.0prebeta\r\nLocation: %s\r\n"
+                                   "Content-length: 0\r\n\r\n";
 constexpr const char kErrorPage[] =
     "<html>\n<head><title>Server error message</title></head>\n<body>\n<h1>Error %d: %s</h1>\n"
     "The request could not be completed because:\n %s\n</body>\n</html>\n";
@@ -29,6 +41,9 @@ constexpr const char kErrorResponse[] =
     "%s %d %s\r\nServer: JAWS/1.0prebeta\r\nContent-type: text/html\r\nContent-length: %d\r\n\r\n%s";
 constexpr const char kNotImplemented[] = "Requested method is not implemented.";
 constexpr const char kCredentialsFile[] = "jaws.auth";
+// Uploads land in the program directory: large enough for a page and its pictures,
+// small enough that no client fills the disk with one request.
+constexpr long kMaxUpload = 16L * 1024 * 1024;
 
 enum Method { kGet = 0, kHead = 1, kPost = 2, kPut = 3 };
 
@@ -50,6 +65,40 @@ std::string Format(const char* format, ...) {
 const char* OrDash(const char* text) { return text ? text : "-"; }
 
 bool IsHttp09(const char* version) { return !version || std::strcmp(version, "HTTP/0.9") == 0; }
+
+bool IsUserDirectoryUri(const char* uri) { return uri && uri[0] == '/' && uri[1] == '~'; }
+
+// True when `credentials` is one whole line of the credentials file (a line ends at
+// LF, a CR before it is not part of it). The search stays within the file, which
+// carries no terminating zero.
+bool IsCredentialsLine(const char* file, size_t size, const std::string& credentials) {
+  if (credentials.empty()) return false;
+  for (size_t start = 0; start < size;) {
+    const void* found = std::memchr(file + start, '\n', size - start);
+    size_t end = found ? static_cast<size_t>(static_cast<const char*>(found) - file) : size;
+    size_t length = end - start;
+    if (length > 0 && file[start + length - 1] == '\r') --length;
+    if (length == credentials.size() && std::memcmp(file + start, credentials.data(), length) == 0) return true;
+    start = end + 1;
+  }
+  return false;
+}
+
+// The words of an index query ("a+b%21" gives "a" and "b!"), each one argument.
+std::vector<std::string> IndexQueryWords(const char* query) {
+  std::vector<std::string> words;
+  std::string raw = query ? query : "";
+  for (size_t start = 0; start <= raw.size();) {
+    size_t end = raw.find('+', start);
+    if (end == std::string::npos) end = raw.size();
+    std::string word = raw.substr(start, end - start);
+    HTTP_Helpers::url_unescape(word.data());
+    word.resize(std::strlen(word.c_str()));
+    if (!word.empty()) words.push_back(word);
+    start = end + 1;
+  }
+  return words;
+}
 
 // "User-Agent" -> "HTTP_USER_AGENT".
 std::string CgiHeaderVariable(const char* name) {
@@ -93,7 +142,7 @@ void HTTP_Response::prepare_ok_header() {
   if (IsHttp09(request_.version())) {
     header_ = "";
   } else {
-    header_ = request_.cgi() ? kCgiOkHeader : kOkHeader;
+    header_ = request_.cgi() ? kCgiOkHeader : IsUserDirectoryUri(request_.uri()) ? kUserPageOkHeader : kOkHeader;
   }
   header_length_ = std::strlen(header_);
   trailer_ = "";
@@ -107,7 +156,7 @@ void HTTP_Response::serve() {
   switch (request_.method_index()) {
     case kGet:
       prepare_ok_header();
-      io_.send_file(request_.path(), header_, header_length_, trailer_, trailer_length_);
+      io_.send_file(file_path().c_str(), header_, header_length_, trailer_, trailer_length_);
       break;
     case kHead:
       prepare_ok_header();
@@ -122,11 +171,24 @@ void HTTP_Response::serve() {
   }
 }
 
+std::string HTTP_Response::file_path() const {
+  const char* uri = request_.uri();
+  if (std::strcmp(uri, "/scj.htm") == 0) return context_.state.FavoritesPagePath();
+  if (std::strcmp(uri, "/menu.htm") == 0) return context_.state.MenuPagePath();
+  return request_.path();
+}
+
 void HTTP_Response::SendErrorPage(int status, const char* reason) { send_error_page(status, reason); }
 
-void HTTP_Response::SendPage(const std::string& path) {
-  prepare_ok_header();
-  io_.send_file(path.c_str(), header_, header_length_, trailer_, trailer_length_);
+void HTTP_Response::SendRewrittenPage(const std::string& path, const std::string& url) {
+  if (IsHttp09(request_.version())) {
+    // A simple request gets no headers, so it cannot be redirected: the page itself.
+    prepare_ok_header();
+    io_.send_file(path.c_str(), header_, header_length_, trailer_, trailer_length_);
+    return;
+  }
+  const std::string response = Format(kRedirect, url.c_str());
+  io_.send_reply(response.data(), response.size());
 }
 
 void HTTP_Response::SendNothing() { handler_.finish(); }
@@ -143,52 +205,49 @@ void HTTP_Response::check_put_authorization() {
   const bool mapped = file.addr() != MAP_FAILED && file.addr() != nullptr && file.size() > 0;
   // Empty credentials would match any file; the search stays within the file, which
   // carries no terminating zero.
-  const bool known = mapped && decoded && *decoded &&
-                     memmem(file.addr(), file.size(), decoded, std::strlen(decoded)) != nullptr;
+  const bool known =
+      mapped && decoded && IsCredentialsLine(static_cast<const char*>(file.addr()), file.size(), decoded);
   if (!known) return send_error_page(401, "Invalid authorization attempt");
-  const int total = request_.body_length();
+  const long total = request_.body_length();
+  if (total > kMaxUpload) return send_error_page(413, "upload too large");
   io_.receive_file(request_.path(), request_.body(), static_cast<size_t>(request_.body_size()),
                    total > 0 ? static_cast<size_t>(total) : 0);
 }
 
 void HTTP_Response::run_cgi() {
-  ACE_Process_Options options(true, 1024, 16384, 512);
+  if (!Cgi_Program::IsTrusted(request_.path())) return send_error_page(403, "the program may not be run");
+  Cgi_Program program(request_.path());
   if (request_.cgi_args())
-    options.command_line("%s %s", request_.path(), request_.cgi_args());
-  else
-    options.command_line("%s", request_.path());
+    for (std::string& word : IndexQueryWords(request_.query_string())) program.add_argument(std::move(word));
 
-  options.setenv("SERVER_SOFTWARE", "%s", "JAWS/1.0");
-  options.setenv("SERVER_NAME", "%s", "localhost");
-  options.setenv("GATEWAY_INTERFACE", "%s", "CGI/1.1");
-  options.setenv("SERVER_PROTOCOL", "%s", request_.version() ? request_.version() : "HTTP/0.9");
+  program.set("SERVER_SOFTWARE", "JAWS/1.0");
+  program.set("SERVER_NAME", "localhost");
+  program.set("GATEWAY_INTERFACE", "CGI/1.1");
+  program.set("SERVER_PROTOCOL", request_.version() ? request_.version() : "HTTP/0.9");
   // The port really listened on, so a program that builds links back reaches us.
-  options.setenv("SERVER_PORT", "%d", context_.port);
-  options.setenv("REQUEST_METHOD", "%s", request_.method());
+  program.set("SERVER_PORT", std::to_string(context_.port));
+  program.set("REQUEST_METHOD", request_.method());
   if (request_.path_info()) {
-    options.setenv("PATH_INFO", "%s", request_.path_info());
-    options.setenv("PATH_TRANSLATED", "%s/%s", context_.settings.document_root.c_str(), request_.path_info());
+    program.set("PATH_INFO", request_.path_info());
+    program.set("PATH_TRANSLATED", context_.settings.document_root + "/" + request_.path_info());
   }
-  options.setenv("SCRIPT_NAME", "%s", request_.uri());
-  if (request_.query_string()) options.setenv("QUERY_STRING", "%s", request_.query_string());
-  const auto& pairs = request_.cgi_pairs();
-  for (size_t i = 0; i + 1 < pairs.size(); i += 2)
-    if (!pairs[i].empty()) options.setenv(pairs[i].c_str(), "%s", pairs[i + 1].c_str());
+  program.set("SCRIPT_NAME", request_.uri());
+  // The query reaches the program only here: its pairs never name variables.
+  if (request_.query_string()) program.set("QUERY_STRING", request_.query_string());
   for (int i = 0; i < HTTP_Request::kHeaderCount; ++i) {
     const char* value = request_.header_value(i);
-    if (value && *value)
-      options.setenv(CgiHeaderVariable(HTTP_Request::header_name(i)).c_str(), "%s", value);
+    if (value && *value) program.set(CgiHeaderVariable(HTTP_Request::header_name(i)), value);
   }
-  const ACE_HANDLE socket = io_.socket_handle();
-  options.set_handles(socket, socket, socket);
+  // The program's own copy of the connection, which outlives the server's.
+  const int socket = ::fcntl(io_.socket_handle(), F_DUPFD_CLOEXEC, 3);
 
   prepare_ok_header();
   Server_Context& context = context_;
   io_.send_reply(header_, header_length_);
   // The connection is finished now; only locals are used from here on. The program
   // writes to its own copies of the socket, and the connection closes when it ends.
-  Cgi_Process process;
-  pid_t child = process.spawn(options);
-  if (child > 0) context.cgi_children.push_back(child);
-  options.release_handles();
+  if (socket < 0) return;
+  const pid_t child = program.start(socket);
+  ::close(socket);
+  if (child > 0) context.cgi_children.add(child);
 }

@@ -21,7 +21,7 @@ class HTTP_Response : public CommandReply {
 
   // How a command URL is answered.
   void SendErrorPage(int status, const char* reason) override;
-  void SendPage(const std::string& path) override;
+  void SendRewrittenPage(const std::string& path, const std::string& url) override;
   void SendNothing() override;
 
   // The whole error response for a request of `version` (null: the page alone).
@@ -30,6 +30,9 @@ class HTTP_Response : public CommandReply {
  private:
   void prepare_ok_header();
   void serve();
+  // The file a GET or HEAD sends: the program's own generated page for /scj.htm and
+  // /menu.htm (where commands redirect to), else the mapped path.
+  std::string file_path() const;
   void check_put_authorization();
   void run_cgi();
 

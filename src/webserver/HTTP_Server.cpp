@@ -1,12 +1,9 @@
 #include "webserver/HTTP_Server.h"
 
 #include <ace/Get_Opt.h>
-#include <ace/INET_Addr.h>
 #include <ace/Log_Msg.h>
 #include <ace/Message_Block.h>
-#include <ace/SOCK_Stream.h>
-#include <fcntl.h>
-#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
@@ -15,6 +12,7 @@
 
 #include "app/AppState.h"
 #include "app/Config.h"
+#include "pages/CommandDispatcher.h"
 #include "platform/SharedMemoryToken.h"
 #include "webserver/Filecache_Connection_Factory.h"
 #include "webserver/HTTP_Handler.h"
@@ -38,13 +36,12 @@ ACE_Time_Value ReceiveTimeout() {
   return timeout;
 }
 
-// CGI programs get the connection as their standard handles only, never the listening
-// socket or another connection.
-void CloseOnExec(ACE_HANDLE handle) { ::fcntl(handle, F_SETFD, FD_CLOEXEC); }
+// The pause after a failed accept.
+constexpr std::chrono::milliseconds kAcceptPause{100};
 
 }  // namespace
 
-HTTP_Server::HTTP_Server(AppState& state) : context_(state) {
+HTTP_Server::HTTP_Server(AppState& state, Stop_Signal* stop) : context_(state), stop_(stop ? *stop : own_stop_) {
   Server_Log::configure();
   context_.settings = HTTP_Settings::FromEnvironment(state.ModuleDirectory());
   context_.receive_timeout = ReceiveTimeout();
@@ -52,7 +49,7 @@ HTTP_Server::HTTP_Server(AppState& state) : context_(state) {
 
 HTTP_Server::~HTTP_Server() {
   acceptor_.close();
-  reap_cgi_children();
+  context_.cgi_children.reap();
 }
 
 void HTTP_Server::init(int argc, char** argv) {
@@ -98,8 +95,8 @@ void HTTP_Server::init(int argc, char** argv) {
 }
 
 std::unique_ptr<Connection_Factory> HTTP_Server::make_factory() {
-  // ASYNCH with POOL has no synchronous factory of its own; the server serves one
-  // connection at a time on this thread anyway, so it gets the plain one.
+  // ASYNCH with POOL has no factory of its own; its connections are served
+  // synchronously on the pool like every other.
   if (caching_) return std::unique_ptr<Connection_Factory>(new (std::nothrow) Filecache_Connection_Factory(context_));
   return std::unique_ptr<Connection_Factory>(new (std::nothrow) Plain_Connection_Factory(context_));
 }
@@ -118,67 +115,100 @@ int HTTP_Server::run_server(int argc, char** argv) {
 int HTTP_Server::serve_connections(Connection_Factory& factory) {
   // Loopback only: the server hands out local files, runs CGI programs and changes
   // the application state on request.
-  ACE_INET_Addr address(static_cast<u_short>(port_), static_cast<ACE_UINT32>(INADDR_LOOPBACK));
-  if (acceptor_.open(address, 1, PF_INET, backlog_, 0) == -1) {
+  if (acceptor_.open(port_, backlog_) == -1) {
     ACE_ERROR((LM_ERROR, "%p\n", "HTTP_Acceptor::open"));
     return kPortUnavailable;
   }
-  CloseOnExec(acceptor_.get_handle());
-  ACE_INET_Addr bound;
-  acceptor_.get_local_addr(bound);
-  context_.port = bound.get_port_number();
+  context_.port = acceptor_.port();
   // Local URLs, the side pages and the shutdown wake-up must reach the port really used.
   context_.state.SetPort(std::to_string(context_.port));
+  context_.state.WriteCommandPages();
+  context_.connections.reopen();
+  // Serving threads reach the dispatcher through its singleton, whose first-use check
+  // is not safe against several threads at once: it exists before they start.
+  TheCommandDispatcher::Instance();
 
-  auto token = std::make_unique<platform::SharedMemoryToken>(config::SiteUrl());
-  for (;;) {
-    if (context_.state.QuitFlag()) break;
-    ACE_SOCK_Stream stream;
-    if (acceptor_.accept(stream, nullptr, nullptr, true) == -1) {
-      ACE_ERROR((LM_ERROR, "%p\n", "HTTP_Acceptor::accept"));
-      acceptor_.close();
-      // The token stays published until the process ends.
-      token.release();
-      return -1;
-    }
-    if (context_.state.QuitFlag()) {
-      stream.close();
-      break;
-    }
-    CloseOnExec(stream.get_handle());
-    ACE_Message_Block* block = new (std::nothrow) ACE_Message_Block(kBlockSize);
-    if (!block || !block->base()) {
-      stream.close();
-      delete block;
-      errno = ENOMEM;
-      acceptor_.close();
-      token.release();
-      return -1;
-    }
-    HTTP_Handler* handler = factory.create_handler();
-    if (handler)
-      handler->take_connection(stream.get_handle(), block);
-    else
-      stream.close();
-    block->release();
-    reap_cgi_children();
-    if (throttle_) throttle_wait();
+  platform::SharedMemoryToken token(config::SiteUrl());
+  serving_factory_ = &factory;
+  // Every thread's wait is made here, so the server holds all its descriptors from the
+  // start rather than as its threads come up.
+  waiters_.clear();
+  for (int i = 0; i < threads_; ++i)
+    waiters_.push_back(std::make_unique<HTTP_Acceptor::Waiter>(acceptor_, stop_.handle()));
+  next_waiter_.store(0);
+  if (thread_manager_.spawn_n(static_cast<size_t>(threads_), &HTTP_Server::serving_thread, this,
+                              THR_NEW_LWP | THR_JOINABLE) == -1) {
+    ACE_ERROR((LM_ERROR, "%p\n", "ACE_Thread_Manager::spawn_n"));
+    stop_.request();
+    thread_manager_.wait();
+    waiters_.clear();
+    acceptor_.close();
+    return -1;
   }
+  stop_.wait();
+  // Whatever the clients do, the connections still open end now, and with them the
+  // threads serving them.
+  context_.connections.cut_all();
+  thread_manager_.wait();
+  waiters_.clear();
   acceptor_.close();
   return 0;
+}
+
+ACE_THR_FUNC_RETURN HTTP_Server::serving_thread(void* server) {
+  static_cast<HTTP_Server*>(server)->serve_until_stopped();
+  return 0;
+}
+
+void HTTP_Server::serve_until_stopped() {
+  HTTP_Acceptor::Waiter& waiter = *waiters_[next_waiter_++];
+  for (ACE_HANDLE handle; (handle = accept_connection(waiter)) != ACE_INVALID_HANDLE;)
+    serve_connection(*serving_factory_, handle);
+}
+
+bool HTTP_Server::stopping() const { return stop_.requested() || context_.state.QuitFlag(); }
+
+ACE_HANDLE HTTP_Server::accept_connection(HTTP_Acceptor::Waiter& waiter) {
+  while (!stopping()) {
+    ACE_HANDLE handle = ACE_INVALID_HANDLE;
+    const int got = waiter.accept(&handle);
+    if (got < 0) {
+      // Out of descriptors or buffers: the listener stays, and the next try comes once
+      // serving threads had a moment to give descriptors back. A run of the same
+      // failure is logged once.
+      const int error = errno;
+      if (accept_failure_.exchange(error) != error) ACE_ERROR((LM_ERROR, "%p\n", "HTTP_Acceptor::accept"));
+      stop_.sleep_for(kAcceptPause);
+      continue;
+    }
+    if (got == 0) continue;
+    accept_failure_.store(0);
+    // The shutdown wake-up, or anything that arrived with it, is neither read nor answered.
+    if (stopping()) {
+      ::close(handle);
+      break;
+    }
+    if (throttle_) throttle_wait();
+    return handle;
+  }
+  // The first thread to notice tells the others and the server thread waiting for it.
+  stop_.request();
+  return ACE_INVALID_HANDLE;
+}
+
+void HTTP_Server::serve_connection(Connection_Factory& factory, ACE_HANDLE handle) {
+  ACE_Message_Block* block = new (std::nothrow) ACE_Message_Block(kBlockSize);
+  HTTP_Handler* handler = block && block->base() ? factory.create_handler() : nullptr;
+  // Without memory for this connection it is closed unanswered; the server goes on.
+  if (handler)
+    handler->take_connection(handle, block);
+  else
+    ::close(handle);
+  if (block) block->release();
+  context_.cgi_children.reap();
 }
 
 void HTTP_Server::throttle_wait() {
   ACE_Time_Value pause(0, 10);
   while (static_cast<int>(thread_manager_.count_threads()) > threads_) thread_manager_.wait(&pause);
-}
-
-void HTTP_Server::reap_cgi_children() {
-  auto& children = context_.cgi_children;
-  for (auto it = children.begin(); it != children.end();) {
-    if (::waitpid(*it, nullptr, WNOHANG) != 0)
-      it = children.erase(it);
-    else
-      ++it;
-  }
 }

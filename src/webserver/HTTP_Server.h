@@ -1,32 +1,41 @@
 #pragma once
-#include <ace/SOCK_Acceptor.h>
 #include <ace/Thread_Manager.h>
 
+#include <atomic>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "webserver/HTTP_Acceptor.h"
 #include "webserver/Server_Context.h"
+#include "webserver/Stop_Signal.h"
 
 class AppState;
 class Connection_Factory;
 
 // The embedded HTTP server: parses its argument vector, listens on the loopback
-// address and serves one connection at a time on the calling thread until the
-// application's quit flag is seen after an accept.
+// addresses and serves connections on as many threads as the vector asks for, each
+// accepting the connections it serves itself; while all are busy, clients wait in the
+// listen backlog. It runs until the application's quit flag is seen after an accept or
+// its stop signal is given; stopping cuts the connections still open.
 class HTTP_Server {
  public:
   static constexpr int kPortUnavailable = -887;
   static constexpr size_t kBlockSize = 8193;
 
-  explicit HTTP_Server(AppState& state);
+  // `stop`, when given, is the signal that ends the server from another thread; it
+  // must outlive the server. Without one, only the quit flag and a wake-up end it.
+  explicit HTTP_Server(AppState& state, Stop_Signal* stop = nullptr);
   ~HTTP_Server();
 
   // Option parsing ("p:n:t:i:b:c:"), then the defaults.
   void init(int argc, char** argv);
-  // -887 when the listening socket cannot be opened, 0 when the quit flag ended the
-  // loop, -1 when accepting or allocating failed.
+  // -887 when the listening sockets cannot be opened, 0 when the server was stopped,
+  // -1 when its factory or its threads cannot be had.
   int run_server(int argc, char** argv);
   int serve_connections(Connection_Factory& factory);
+  // One accepted connection, served to its end on the calling thread.
+  void serve_connection(Connection_Factory& factory, ACE_HANDLE handle);
 
   int port() const { return port_; }
   int threads() const { return threads_; }
@@ -40,7 +49,12 @@ class HTTP_Server {
 
  private:
   std::unique_ptr<Connection_Factory> make_factory();
-  void reap_cgi_children();
+  bool stopping() const;
+  // The body of each serving thread: accept, serve, until the server stops.
+  static ACE_THR_FUNC_RETURN serving_thread(void* server);
+  void serve_until_stopped();
+  // The next connection, or ACE_INVALID_HANDLE once the server is stopping.
+  ACE_HANDLE accept_connection(HTTP_Acceptor::Waiter& waiter);
   void throttle_wait();
 
   int port_ = 0;
@@ -50,7 +64,13 @@ class HTTP_Server {
   int throttle_ = 0;
   char caching_ = 1;
   ACE_Thread_Manager thread_manager_;
-  ACE_SOCK_Acceptor acceptor_;
+  HTTP_Acceptor acceptor_;
   Server_Context context_;
+  Stop_Signal own_stop_;
+  Stop_Signal& stop_;
+  Connection_Factory* serving_factory_ = nullptr;
+  std::vector<std::unique_ptr<HTTP_Acceptor::Waiter>> waiters_;  // one per serving thread
+  std::atomic<size_t> next_waiter_{0};
+  std::atomic<int> accept_failure_{0};  // errno of the last failed accept, 0 after a success
   std::string factory_name_;
 };

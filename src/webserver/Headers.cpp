@@ -1,6 +1,7 @@
 #include "webserver/Headers.h"
 
 #include <ace/Log_Msg.h>
+#include <strings.h>
 
 #include <cctype>
 #include <cstring>
@@ -65,7 +66,10 @@ void Headers::parse_header_line(char* text) {
     value = colon + 1;
   }
   ACE_DEBUG((LM_DEBUG, " (%t) Headers::parse_header_line [%s]\n", *start ? start : "<empty>"));
-  if (*start) {
+  if (strcasecmp(start, "Host") == 0) {
+    while (std::isspace(static_cast<unsigned char>(*value))) ++value;
+    hosts_.emplace_back(value);
+  } else if (*start) {
     if (Header_Entry* entry = table_.find(start)) {
       while (std::isspace(static_cast<unsigned char>(*value))) ++value;
       entry->value = std::string(value);

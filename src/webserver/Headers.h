@@ -1,4 +1,7 @@
 #pragma once
+#include <string>
+#include <vector>
+
 #include "webserver/Header_Table.h"
 
 // The header store of a request: only registered names keep their values. Works on the
@@ -25,6 +28,11 @@ class Headers {
 
   Header_Table& table() { return table_; }
 
+  // The value of every Host line, in arrival order. Host is not registered and never
+  // reaches the table (nor a CGI program); it is kept only to tell whom the client
+  // believes it is talking to.
+  const std::vector<std::string>& hosts() const { return hosts_; }
+
   // Where the first line of `text` ends: `*eol` at its line feed, `*breakLength` 1 or 2
   // (CR LF). False when there is no line feed.
   static bool find_line_end(const char* text, size_t* lineLength, size_t* breakLength);
@@ -33,5 +41,6 @@ class Headers {
 
  private:
   Header_Table table_;
+  std::vector<std::string> hosts_;
   bool end_of_headers_ = false;
 };

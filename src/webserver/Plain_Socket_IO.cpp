@@ -33,23 +33,29 @@ bool ReadWhole(int fd, char* target, size_t size) {
 void Plain_Socket_IO::send_file(const char* path, const char* header, size_t headerLength, const char* trailer,
                                 size_t trailerLength) {
   if (::access(path, R_OK) != 0) return handler().on_send_file_failed(kNotReadable);
-  struct stat status {};
-  if (::stat(path, &status) != 0) return handler().on_send_file_failed(kStatFailed);
-  // Only regular files are served: a directory, a pipe or a device counts as a file
-  // that cannot be opened (a pipe would otherwise block the server on open).
-  if (!S_ISREG(status.st_mode)) return handler().on_send_file_failed(kOpenFailed);
-  int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+  // The size comes from the file opened, not from its name: another thread may replace
+  // a page under that name meanwhile. Opening does not wait (a pipe would block the
+  // server on open); only regular files are served, anything else counts as a file
+  // that cannot be opened.
+  int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return handler().on_send_file_failed(kOpenFailed);
+  auto fail = [&](int code) {
+    ::close(fd);
+    handler().on_send_file_failed(code);
+  };
+  struct stat status {};
+  if (::fstat(fd, &status) != 0) return fail(kStatFailed);
+  if (!S_ISREG(status.st_mode)) return fail(kOpenFailed);
   // Header, contents and trailer go out in one send: one segment for small pages
   // instead of a header segment waiting for its acknowledgement.
   const size_t size = static_cast<size_t>(status.st_size);
   std::vector<char> buffer(headerLength + size + trailerLength);
-  std::memcpy(buffer.data(), header, headerLength);
-  const bool read = ReadWhole(fd, buffer.data() + headerLength, size);
-  ::close(fd);
+  // An empty file for a simple request leaves nothing at all to copy (and no buffer).
+  if (headerLength > 0) std::memcpy(buffer.data(), header, headerLength);
   // A file that shrank while it was read is not sent with bytes that were never read.
-  if (!read) return handler().on_send_file_failed(kTransferFailed);
-  std::memcpy(buffer.data() + headerLength + size, trailer, trailerLength);
+  if (!ReadWhole(fd, buffer.data() + headerLength, size)) return fail(kTransferFailed);
+  ::close(fd);
+  if (trailerLength > 0) std::memcpy(buffer.data() + headerLength + size, trailer, trailerLength);
   if (send_bytes(buffer.data(), buffer.size()))
     handler().on_file_sent();
   else

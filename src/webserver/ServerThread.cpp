@@ -9,6 +9,7 @@
 
 #include "app/AppState.h"
 #include "webserver/HTTP_Server.h"
+#include "webserver/Stop_Signal.h"
 
 namespace {
 
@@ -43,13 +44,15 @@ unsigned SeedFromClock() {
 
 }  // namespace
 
-int RunServerThread() {
+int RunServerThread(Stop_Signal* stop) {
   AppState& state = TheAppState::Instance();
-  HTTP_Server server(state);
+  HTTP_Server server(state, stop);
   ServerArguments first(state.Port());
   int result = server.run_server(kArgumentCount, first.argv());
   std::srand(SeedFromClock());
-  while (result == HTTP_Server::kPortUnavailable) {
+  // A program shutting down stops looking for a port.
+  auto giving_up = [&] { return state.QuitFlag() || (stop && stop->requested()); };
+  while (result == HTTP_Server::kPortUnavailable && !giving_up()) {
     std::this_thread::sleep_for(kRetryPause);
     const int port = 10101 + 1 + std::rand() % 10000;
     ServerArguments retry(std::to_string(port));

@@ -1,30 +1,65 @@
 #include "webserver/Socket_IO.h"
 
 #include <ace/Message_Block.h>
-#include <ace/OS_NS_sys_socket.h>
+#include <poll.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "webserver/IO_Completion.h"
+#include "webserver/Open_Connections.h"
 
-Socket_IO::~Socket_IO() { stream_.close(); }
+namespace {
+
+// How long and how much a lingering close reads before it closes regardless.
+constexpr std::chrono::milliseconds kLingerTime{1000};
+constexpr size_t kLingerBytes = 64 * 1024;
+
+bool WouldBlock() { return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR; }
+
+}  // namespace
+
+Socket_IO::Socket_IO(const ACE_Time_Value& timeout, Open_Connections* open)
+    : timeout_(std::max<long>(timeout.msec(), 1)), open_(open) {}
+
+Socket_IO::~Socket_IO() {
+  const ACE_HANDLE handle = stream_.get_handle();
+  if (handle == ACE_INVALID_HANDLE) return;
+  if (linger_) drain_before_close();
+  if (open_) open_->remove(handle);
+  stream_.close();
+}
 
 void Socket_IO::set_socket_handle(ACE_HANDLE handle) {
   stream_.set_handle(handle);
-  // The kernel enforces the time-out on every receive and send: cheaper than waiting
-  // for readiness before each call, and a silent peer ends the call with an error.
-  timeval limit = timeout_;
-  stream_.set_option(SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
-  stream_.set_option(SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
+  head_deadline_ = idle_deadline();
+  if (open_) open_->add(handle);
+}
+
+bool Socket_IO::wait_until(short events, Clock::time_point deadline) const {
+  for (;;) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    if (left.count() <= 0) return false;
+    pollfd wait{stream_.get_handle(), events, 0};
+    // Rounded up, so a wait never ends a millisecond before its deadline and spins.
+    const int ready = ::poll(&wait, 1, static_cast<int>(left.count()) + 1);
+    if (ready > 0) return true;
+    if (ready < 0 && errno != EINTR) return false;
+  }
 }
 
 void Socket_IO::read(ACE_Message_Block& block, size_t n) {
-  ssize_t got;
-  do {
-    got = ACE_OS::recv(stream_.get_handle(), block.wr_ptr(), n, 0);
-  } while (got < 0 && errno == EINTR);
+  ssize_t got = -1;
+  // Per-call MSG_DONTWAIT rather than a non-blocking socket: the file status flags are
+  // shared with a CGI program that inherits the socket. Data usually waits already,
+  // so the receive comes first and the wait only when there is none.
+  while (Clock::now() < head_deadline_) {
+    got = ::recv(stream_.get_handle(), block.wr_ptr(), n, MSG_DONTWAIT);
+    if (got >= 0 || !WouldBlock() || !wait_until(POLLIN, head_deadline_)) break;
+  }
   if (got > 0) {
+    bytes_received_ += static_cast<size_t>(got);
     block.wr_ptr(static_cast<size_t>(got));
     handler_->on_read(block);
   } else {
@@ -35,13 +70,14 @@ void Socket_IO::read(ACE_Message_Block& block, size_t n) {
 bool Socket_IO::send_bytes(const void* bytes, size_t length) {
   const char* next = static_cast<const char*>(bytes);
   while (length > 0) {
-    ssize_t sent = ACE_OS::send(stream_.get_handle(), next, length, MSG_NOSIGNAL);
-    if (sent <= 0) {
-      if (sent < 0 && errno == EINTR) continue;
+    const ssize_t sent = ::send(stream_.get_handle(), next, length, MSG_DONTWAIT | MSG_NOSIGNAL);
+    if (sent > 0) {
+      bytes_sent_ += static_cast<size_t>(sent);
+      next += sent;
+      length -= static_cast<size_t>(sent);
+    } else if (sent == 0 || !WouldBlock() || !wait_until(POLLOUT, idle_deadline())) {
       return false;
     }
-    next += sent;
-    length -= static_cast<size_t>(sent);
   }
   return true;
 }
@@ -49,15 +85,27 @@ bool Socket_IO::send_bytes(const void* bytes, size_t length) {
 bool Socket_IO::receive_bytes(void* bytes, size_t length) {
   char* next = static_cast<char*>(bytes);
   while (length > 0) {
-    ssize_t got = ACE_OS::recv(stream_.get_handle(), next, length, 0);
-    if (got <= 0) {
-      if (got < 0 && errno == EINTR) continue;
+    const ssize_t got = ::recv(stream_.get_handle(), next, length, MSG_DONTWAIT);
+    if (got > 0) {
+      bytes_received_ += static_cast<size_t>(got);
+      next += got;
+      length -= static_cast<size_t>(got);
+    } else if (got == 0 || !WouldBlock() || !wait_until(POLLIN, idle_deadline())) {
       return false;
     }
-    next += got;
-    length -= static_cast<size_t>(got);
   }
   return true;
+}
+
+void Socket_IO::drain_before_close() {
+  ::shutdown(stream_.get_handle(), SHUT_WR);
+  const Clock::time_point deadline = Clock::now() + std::min(timeout_, kLingerTime);
+  char scratch[4096];
+  for (size_t left = kLingerBytes; left > 0 && wait_until(POLLIN, deadline);) {
+    const ssize_t got = ::recv(stream_.get_handle(), scratch, std::min(sizeof scratch, left), MSG_DONTWAIT);
+    if (got == 0 || (got < 0 && !WouldBlock())) break;
+    if (got > 0) left -= static_cast<size_t>(got);
+  }
 }
 
 void Socket_IO::send_reply(const char* bytes, size_t length) {
@@ -66,6 +114,7 @@ void Socket_IO::send_reply(const char* bytes, size_t length) {
 }
 
 void Socket_IO::send_error_reply(const char* bytes, size_t length) {
+  linger_before_close();
   send_bytes(bytes, length);
   handler_->on_error_reply_sent();
 }

@@ -2,41 +2,72 @@
 #include <ace/SOCK_Stream.h>
 #include <ace/Time_Value.h>
 
+#include <chrono>
 #include <cstddef>
 
 class ACE_Message_Block;
 class IO_Completion;
+class Open_Connections;
 
 // The socket side of one connection. Every operation reports its outcome by calling
 // back into the handler before it returns; the object closes the socket when destroyed.
+//
+// Time limits are kept by waiting for readiness with poll(), never by socket options:
+// a CGI program inherits the socket, and must not inherit our time-outs with it.
 class Socket_IO {
  public:
-  explicit Socket_IO(const ACE_Time_Value& timeout) : timeout_(timeout) {}
+  // `timeout`: the time the whole request head may take, and the longest wait without
+  // progress while sending or receiving. `open`, when given, is told of the socket for
+  // as long as it is open, so a stopping server can cut it.
+  explicit Socket_IO(const ACE_Time_Value& timeout, Open_Connections* open = nullptr);
   virtual ~Socket_IO();
   Socket_IO(const Socket_IO&) = delete;
   Socket_IO& operator=(const Socket_IO&) = delete;
 
   void set_handler(IO_Completion* handler) { handler_ = handler; }
   ACE_HANDLE socket_handle() const { return stream_.get_handle(); }
+  // Takes the connection; its request head must be complete within the time-out.
   void set_socket_handle(ACE_HANDLE handle);
 
-  // Receives up to `n` bytes after the block's data. A silent peer is given up on after
-  // the time-out, like a failed receive, so it cannot hold the server.
+  // Receives up to `n` bytes after the block's data. A client that has not completed
+  // its request head in time is given up on like a failed receive, however it trickles.
   void read(ACE_Message_Block& block, size_t n);
   virtual void send_file(const char* path, const char* header, size_t headerLength, const char* trailer,
                          size_t trailerLength) = 0;
   virtual void receive_file(const char* path, const char* initial, size_t initialLength, size_t total) = 0;
   void send_reply(const char* bytes, size_t length);
+  // Sends an error answer; the close then lingers (see linger_before_close).
   void send_error_reply(const char* bytes, size_t length);
 
+  // At close, shut the sending side first and read what the client still sends for a
+  // moment: closing with unread data resets the connection, and the reset can destroy
+  // an answer the client has not read yet.
+  void linger_before_close() { linger_ = true; }
+
+  size_t bytes_sent() const { return bytes_sent_; }
+  size_t bytes_received() const { return bytes_received_; }
+
  protected:
-  // Sends everything (a peer that stops reading is given up on after the time-out).
+  // Sends everything; false when the client stopped taking data for the time-out.
   bool send_bytes(const void* bytes, size_t length);
+  // Receives exactly `length` bytes; false on end, error or a silent client.
   bool receive_bytes(void* bytes, size_t length);
   IO_Completion& handler() { return *handler_; }
 
  private:
+  using Clock = std::chrono::steady_clock;
+
+  // True when the socket is ready for `events` (or in error) before `deadline`.
+  bool wait_until(short events, Clock::time_point deadline) const;
+  Clock::time_point idle_deadline() const { return Clock::now() + timeout_; }
+  void drain_before_close();
+
   IO_Completion* handler_ = nullptr;
   ACE_SOCK_Stream stream_;
-  ACE_Time_Value timeout_;
+  std::chrono::milliseconds timeout_;
+  Open_Connections* open_;
+  Clock::time_point head_deadline_{};
+  size_t bytes_sent_ = 0;
+  size_t bytes_received_ = 0;
+  bool linger_ = false;
 };

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include "app/Config.h"
+#include "platform/FileUtil.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -193,6 +194,39 @@ TEST_F(AppStateTest, SavedValuesCannotForgeLines) {
   AppState again(dir / "varnok");
   EXPECT_EQ(again.HomeUrl(), "http://ok/");
   EXPECT_EQ(again.Favorites(), std::vector<std::string>{Portal()});
+}
+
+TEST_F(AppStateTest, EachRunHasItsOwnCommandKeyInBothPages) {
+  AppState state(dir / "varnok");
+  const std::string key = state.CommandSecret();
+  ASSERT_EQ(key.size(), 32u);
+  EXPECT_EQ(key.find_first_not_of("0123456789abcdef"), std::string::npos);
+  EXPECT_NE(AppState(dir / "other/varnok").CommandSecret(), key);
+  state.SetPort("12345");
+  state.WriteCommandPages();
+  for (const char* page : {"scj.htm", "menu.htm"}) {
+    const std::string text = ReadFileOrEmpty(dir / page);
+    EXPECT_NE(text.find("http://localhost:12345/"), std::string::npos) << page;
+    EXPECT_NE(text.find("key=" + key), std::string::npos) << page;
+  }
+}
+
+TEST_F(AppStateTest, AStoredHomeThatWouldRunInThePageIsDropped) {
+  WriteFileOrDie(Ini(), "[homeurl]\r\nurl1=javascript:alert(1)\r\n");
+  EXPECT_EQ(AppState(dir / "varnok").HomeUrl(), Portal());
+  WriteFileOrDie(Ini(), "[homeurl]\r\nurl1=www.sina.com.cn\r\n");
+  EXPECT_EQ(AppState(dir / "varnok").HomeUrl(), "www.sina.com.cn");
+}
+
+TEST_F(AppStateTest, LeftoversOfKilledWritesAreRemovedAndNothingElse) {
+  const char* leftovers[] = {"varnok.ini.a1B2c3", "scj.htm.XXXXXX", "menu.htm.000000", "sysmsg.htm.zzzzzz"};
+  const char* kept[] = {"varnok.ini", "scj.htm.bak", "menu.htm.1234567", "notes.txt.abcdef", "varnok.ini.ab-cd1"};
+  for (const char* name : leftovers) WriteFileOrDie(dir / name, "part");
+  for (const char* name : kept) WriteFileOrDie(dir / name, "keep");
+  AppState state(dir / "varnok");
+  state.RemoveLeftoverTemporaryFiles();
+  for (const char* name : leftovers) EXPECT_FALSE(platform::FileExists(dir / name)) << name;
+  for (const char* name : kept) EXPECT_TRUE(platform::FileExists(dir / name)) << name;
 }
 
 }  // namespace

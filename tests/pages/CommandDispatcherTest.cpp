@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/AppState.h"
+#include "pages/CommandSecret.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -11,7 +12,9 @@ namespace {
 class RecordingReply : public CommandReply {
  public:
   void SendErrorPage(int status, const char* reason) override { answer = std::to_string(status) + " " + reason; }
-  void SendPage(const std::string& path) override { answer = "page " + path; }
+  void SendRewrittenPage(const std::string& path, const std::string& url) override {
+    answer = "page " + path + " at " + url;
+  }
   void SendNothing() override { answer = "nothing"; }
   std::string answer = "unanswered";
 };
@@ -31,19 +34,22 @@ class CommandDispatcherTest : public ::testing::Test {
     EXPECT_TRUE(HandleCommandUrl(state, uri.c_str(), reply));
     return reply.answer;
   }
+  std::string Page(const char* name) { return "page " + dir / name + " at " + state.LocalBaseUrl() + name; }
   using List = std::vector<std::string>;
   TempDir dir;
   AppState state;
 };
 
 TEST_F(CommandDispatcherTest, DeleteFavoriteIdsAsTheClassicReaderReadsThem) {
-  EXPECT_EQ(Handle("/delscjitem_browser.ido?id=1"), "page " + dir / "scj.htm");
+  EXPECT_EQ(Handle("/delscjitem_browser.ido?id=1"), Page("scj.htm"));
   EXPECT_EQ(state.Favorites(), (List{"c", "a"}));
   EXPECT_EQ(ReadFileOrEmpty(dir / "scj.htm").find(">b<"), std::string::npos);
   Handle("/delscjitem_browser.ido?id=-1");
   Handle("/delscjitem_browser.ido?id=2");
   Handle("/delscjitem_browser.ido");
   Handle("/delscjitem_browser.ido?id=99999999999999999999");
+  Handle("/delscjitem_browser.ido?id=4294967296");  // would wrap round to 0
+  Handle("/delscjitem_browser.ido?id=4294967297");
   EXPECT_EQ(state.Favorites(), (List{"c", "a"}));
   Handle("/delscjitem_browser.ido?id=1&x=0");
   EXPECT_EQ(state.Favorites(), List{"c"});
@@ -52,7 +58,7 @@ TEST_F(CommandDispatcherTest, DeleteFavoriteIdsAsTheClassicReaderReadsThem) {
 }
 
 TEST_F(CommandDispatcherTest, SetHomeTakesTheTextUpToTheFirstAmpersand) {
-  EXPECT_EQ(Handle("/sethome_browser.ido?homeurl=http://x/?a=1&b=2&Submit=s"), "page " + dir / "menu.htm");
+  EXPECT_EQ(Handle("/sethome_browser.ido?homeurl=http://x/?a=1&b=2&Submit=s"), Page("menu.htm"));
   EXPECT_EQ(state.HomeUrl(), "http://x/?a=1");
   EXPECT_NE(ReadFileOrEmpty(dir / "menu.htm").find("value=\"http://x/?a=1\""), std::string::npos);
   Handle("/sethome_browser.ido?nothing");
@@ -62,12 +68,26 @@ TEST_F(CommandDispatcherTest, SetHomeTakesTheTextUpToTheFirstAmpersand) {
   EXPECT_NE(ReadFileOrEmpty(dir / "menu.htm").find("value=\"\""), std::string::npos);
 }
 
+TEST_F(CommandDispatcherTest, HomeAddressesThatWouldRunInThePageAreRefused) {
+  Handle("/sethome_browser.ido?homeurl=http://x/");
+  for (const char* address : {"javascript:alert(document.cookie)", "JavaScript:alert(1)", " java\tscript:alert(1)",
+                              "data:text/html,<script>alert(1)</script>", "vbscript:x", "javascript:1/alert(1)"}) {
+    EXPECT_EQ(Handle(std::string("/sethome_browser.ido?homeurl=") + address + "&Submit=s"), Page("menu.htm"));
+    EXPECT_EQ(state.HomeUrl(), "http://x/") << address;
+  }
+  for (const char* address : {"https://y/", "FTP://f/", "file:///home/a.htm", "www.sina.com.cn", "x.cn:8080/a",
+                              "localhost:8080", ""}) {
+    Handle(std::string("/sethome_browser.ido?homeurl=") + address);
+    EXPECT_EQ(state.HomeUrl(), address);
+  }
+}
+
 TEST_F(CommandDispatcherTest, HistoryCommands) {
   Handle("/delhis_browser.ido?id=0");
   EXPECT_EQ(state.History(), (List{"b", "a"}));
   Handle("/delhis_browser.ido?id=2");
   EXPECT_EQ(state.History(), (List{"b", "a"}));
-  EXPECT_EQ(Handle("/clearhis_browser.ido/"), "page " + dir / "menu.htm");
+  EXPECT_EQ(Handle("/clearhis_browser.ido/"), Page("menu.htm"));
   EXPECT_TRUE(state.History().empty());
 }
 
@@ -87,12 +107,31 @@ TEST_F(CommandDispatcherTest, OrderOfRecognition) {
   EXPECT_EQ(reply.answer, "unanswered");
 }
 
-TEST(ParseDecimalIdTest, ReadsLikeAtoi) {
+TEST(ParseDecimalIdTest, ReadsLikeAtoiWithinThe32BitRange) {
   EXPECT_EQ(ParseDecimalId("  +12x"), 12);
   EXPECT_EQ(ParseDecimalId("-3"), -3);
   EXPECT_EQ(ParseDecimalId("x1"), 0);
   EXPECT_EQ(ParseDecimalId(""), 0);
-  EXPECT_EQ(ParseDecimalId("4294967297"), 1);  // wraps like 32-bit arithmetic
+  EXPECT_EQ(ParseDecimalId("2147483647"), 2147483647);
+  EXPECT_EQ(ParseDecimalId("-2147483648"), -2147483647 - 1);
+  EXPECT_EQ(ParseDecimalId("00000000000000000000001"), 1);
+  for (const char* outside : {"2147483648", "-2147483649", "4294967296", "4294967297", "99999999999999999999999"})
+    EXPECT_EQ(ParseDecimalId(outside), std::nullopt) << outside;
+}
+
+TEST(CommandSecretTest, OnlyTheWholeKeyAsAQueryPairCounts) {
+  const std::string key = "00112233445566778899aabbccddeeff";
+  for (const std::string& uri : {"/delscjitem_browser.ido?id=0&key=" + key, "/clearhis_browser.ido/?key=" + key,
+                                 "/sethome_browser.ido?homeurl=http://a/&Submit=s&key=" + key + "&x=1",
+                                 "/delhis_browser.ido?key=bad&key=" + key})
+    EXPECT_TRUE(CommandSecret::IsCarriedBy(uri, key)) << uri;
+  for (const std::string& uri :
+       {std::string("/delscjitem_browser.ido?id=0"), "/delscjitem_browser.ido?id=0&key=" + key.substr(1),
+        "/delscjitem_browser.ido?id=0&key=" + key + "0", "/delscjitem_browser.ido?id=0&xkey=" + key,
+        "/delscjitem_browser.ido" + key, "/delscjitem_browser.ido?id=0&KEY=" + key,
+        "/delscjitem_browser.ido?id=0&key=" + key.substr(0, 31) + "E"})
+    EXPECT_FALSE(CommandSecret::IsCarriedBy(uri, key)) << uri;
+  EXPECT_FALSE(CommandSecret::IsCarriedBy("/clearhis_browser.ido/?key=", ""));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 namespace {
 
 const std::string kBase = "http://localhost:10101/";
+const std::string kKey = "0123456789abcdef0123456789abcdef";
 const std::string kMeta =
     "<META http-equiv=Content-Type content=\"text/html; charset=gb2312\">"
     "<META content=\"MSHTML 6.00.6002.18332\" name=GENERATOR></HEAD><BODY>";
@@ -23,11 +24,11 @@ TEST(PagesTest, ChineseTextsAreGbkBytes) {
 
 TEST(PagesTest, FavoritesPageBytes) {
   const std::string header = "<HTML><HEAD><TITLE>" + kFav + "</TITLE>" + kMeta + "<p><h3>" + kFav + "</h3></p>";
-  EXPECT_EQ(FavoritesPage::Render({}, kBase), header + "</BODY></HTML>");
-  EXPECT_EQ(FavoritesPage::Render({"b", "a"}, kBase),
-            header + "<a href=\"b\">b</a>&nbsp;&nbsp;<a href=\"" + kBase + "delscjitem_browser.ido?id=0\">" + kDel +
-                "</a><br><a href=\"a\">a</a>&nbsp;&nbsp;<a href=\"" + kBase + "delscjitem_browser.ido?id=1\">" + kDel +
-                "</a><br></BODY></HTML>");
+  EXPECT_EQ(FavoritesPage::Render({}, kBase, kKey), header + "</BODY></HTML>");
+  EXPECT_EQ(FavoritesPage::Render({"b", "a"}, kBase, kKey),
+            header + "<a href=\"b\">b</a>&nbsp;&nbsp;<a href=\"" + kBase + "delscjitem_browser.ido?id=0&key=" + kKey +
+                "\">" + kDel + "</a><br><a href=\"a\">a</a>&nbsp;&nbsp;<a href=\"" + kBase +
+                "delscjitem_browser.ido?id=1&key=" + kKey + "\">" + kDel + "</a><br></BODY></HTML>");
 }
 
 TEST(PagesTest, FavoriteLinkTextIsCutAfter64Bytes) {
@@ -35,15 +36,15 @@ TEST(PagesTest, FavoriteLinkTextIsCutAfter64Bytes) {
   const std::string longer = std::string(61, 'b') + "cdef";
   EXPECT_EQ(FavoritesPage::LinkText(exact), exact);
   EXPECT_EQ(FavoritesPage::LinkText(longer), std::string(61, 'b') + "...");
-  const std::string page = FavoritesPage::Render({longer}, kBase);
+  const std::string page = FavoritesPage::Render({longer}, kBase, kKey);
   EXPECT_NE(page.find("<a href=\"" + longer + "\">" + std::string(61, 'b') + "...</a>"), std::string::npos);
 }
 
 TEST(PagesTest, OnlyQuotesAndAngleBracketsAreEscaped) {
-  const std::string page = FavoritesPage::Render({"http://x/?a=1&b=\"><script>"}, kBase);
+  const std::string page = FavoritesPage::Render({"http://x/?a=1&b=\"><script>"}, kBase, kKey);
   EXPECT_NE(page.find("href=\"http://x/?a=1&b=&quot;&gt;&lt;script&gt;\""), std::string::npos);
   EXPECT_EQ(page.find("<script>"), std::string::npos);
-  const std::string menu = MenuPage::Render("\"><b>", {"h&i"}, kBase);
+  const std::string menu = MenuPage::Render("\"><b>", {"h&i"}, kBase, kKey);
   EXPECT_NE(menu.find("value=\"&quot;&gt;&lt;b&gt;\""), std::string::npos);
   EXPECT_NE(menu.find("<a href=\"h&i\">h&i</a>"), std::string::npos);
 }
@@ -52,18 +53,20 @@ TEST(PagesTest, MenuPageBytes) {
   const std::string head = "<HTML><HEAD><TITLE>" + kOther + "</TITLE>" + kMeta + "<p><h3>" + kOther + "</h3></p>" +
                            gbk::kHomeCaption + "<form action=\"" + kBase +
                            "sethome_browser.ido?\" method=\"get\" name=\"form\">";
+  // The key rides in a hidden field after the address, which stays the form's first field.
   const std::string submit = std::string("<input type=\"submit\" name=\"Submit\" value=\"") + gbk::kSet +
-                             "\"></form><br>" + gbk::kHistoryCaption + "<A href=\"" + kBase +
-                             "clearhis_browser.ido/\">" + gbk::kClearHistory + "</A><br>";
-  EXPECT_EQ(MenuPage::Render("", {}, kBase),
+                             "\"><input type=\"hidden\" name=\"key\" value=\"" + kKey + "\"></form><br>" +
+                             gbk::kHistoryCaption + "<A href=\"" + kBase + "clearhis_browser.ido/?key=" + kKey + "\">" +
+                             gbk::kClearHistory + "</A><br>";
+  EXPECT_EQ(MenuPage::Render("", {}, kBase, kKey),
             head + "<input type=\"text\" name=\"homeurl\" id=\"tag\" value=\"\" size=\"36\" />" + submit +
                 "<br></BODY></HTML>");
   const std::string longAddress(300, 'q');
-  EXPECT_EQ(MenuPage::Render("h", {"b", longAddress}, kBase),
+  EXPECT_EQ(MenuPage::Render("h", {"b", longAddress}, kBase, kKey),
             head + "<input type=\"text\" name=\"homeurl\" id=\"tag\" value=\"h\" size=\"36\" />" + submit +
-                "<a href=\"b\">b</a>&nbsp;&nbsp;<a href=\"" + kBase + "delhis_browser.ido?id=0\">" + kDel +
-                "</a><br><a href=\"" + longAddress + "\">" + longAddress + "</a>&nbsp;&nbsp;<a href=\"" + kBase +
-                "delhis_browser.ido?id=1\">" + kDel + "</a><br><br></BODY></HTML>");
+                "<a href=\"b\">b</a>&nbsp;&nbsp;<a href=\"" + kBase + "delhis_browser.ido?id=0&key=" + kKey + "\">" +
+                kDel + "</a><br><a href=\"" + longAddress + "\">" + longAddress + "</a>&nbsp;&nbsp;<a href=\"" + kBase +
+                "delhis_browser.ido?id=1&key=" + kKey + "\">" + kDel + "</a><br><br></BODY></HTML>");
 }
 
 TEST(PagesTest, SystemMessagePageBytes) {

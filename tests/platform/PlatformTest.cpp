@@ -1,9 +1,14 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/mman.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <thread>
 
 #include "platform/ExecutablePath.h"
 #include "platform/FileUtil.h"
@@ -11,7 +16,10 @@
 #include "platform/ProcessLauncher.h"
 #include "platform/ProcessScan.h"
 #include "platform/SharedMemoryToken.h"
+#include "platform/SocketOwner.h"
 #include "support/ChildProcess.h"
+#include "support/OtherAccount.h"
+#include "support/RawHttp.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -81,6 +89,95 @@ TEST(SharedMemoryTokenTest, ATokenLeftByAKilledProcessIsNotHeldAndIsTakenOver) {
     EXPECT_TRUE(platform::SharedMemoryToken::IsHeld(url));
   }
   EXPECT_EQ(platform::SharedMemoryToken::ReadHead(url), "");
+}
+
+TEST(SharedMemoryTokenTest, AnotherAccountCanNeitherHoldNorStandInForOurToken) {
+  if (!CanActAsOtherAccount()) GTEST_SKIP() << "needs root to act as another account";
+  const std::string url = UniqueSiteUrl();
+  const std::string name = platform::SharedMemoryToken::SectionName(url);
+  EXPECT_NE(name.find("-" + std::to_string(geteuid()) + "-"), std::string::npos);
+  // The other account makes a section of our name first, naming a live process as owner.
+  const std::string self = std::to_string(getpid());
+  auto made = RunAsOtherAccount([&] {
+    int fd = shm_open(name.c_str(), O_CREAT | O_EXCL | O_RDWR, 0666);
+    if (fd < 0 || ftruncate(fd, platform::SharedMemoryToken::kSize) != 0) return std::string("failed");
+    pwrite(fd, url.c_str(), url.size() + 1, 0);
+    pwrite(fd, self.c_str(), self.size(), platform::SharedMemoryToken::kPidOffset);
+    close(fd);
+    return std::string("made");
+  });
+  ASSERT_EQ(made, std::optional<std::string>("made"));
+  EXPECT_FALSE(platform::SharedMemoryToken::IsHeld(url));
+  EXPECT_EQ(platform::SharedMemoryToken::ReadHead(url), "");
+  {
+    platform::SharedMemoryToken ours(url);
+    EXPECT_FALSE(ours.IsOpen());  // not ours to write
+  }
+  struct stat status {};
+  const std::string path = "/dev/shm" + name;
+  EXPECT_EQ(stat(path.c_str(), &status), 0);  // and not ours to remove
+  shm_unlink(name.c_str());
+}
+
+// Accepts one connection on `listener` and asks who owns its other end.
+std::optional<uid_t> OwnerOfNextConnection(int listener) {
+  int accepted = accept(listener, nullptr, nullptr);
+  if (accepted < 0) return std::nullopt;
+  std::optional<uid_t> owner = platform::PeerSocketOwner(accepted);
+  close(accepted);
+  return owner;
+}
+
+TEST(SocketOwnerTest, NamesTheAccountOfTheConnectingProcess) {
+  int port = 0;
+  const int listener = ListenOnLoopback(&port);
+  ASSERT_GE(listener, 0);
+  int client = ConnectLoopback(port);
+  EXPECT_EQ(OwnerOfNextConnection(listener), geteuid());
+  // A client that has already closed its socket belongs to nobody any more.
+  close(client);
+  client = ConnectLoopback(port);
+  close(client);
+  EXPECT_EQ(OwnerOfNextConnection(listener), std::nullopt);
+
+  if (CanActAsOtherAccount()) {
+    std::thread other([port] {
+      RunAsOtherAccount([port] {
+        int fd = ConnectLoopback(port);
+        char byte;
+        recv(fd, &byte, 1, 0);  // holds the socket until the server closes it
+        return std::string();
+      });
+    });
+    EXPECT_EQ(OwnerOfNextConnection(listener), kOtherAccount);
+    other.join();
+  }
+  close(listener);
+
+  int pair[2];
+  ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
+  EXPECT_EQ(platform::PeerSocketOwner(pair[0]), geteuid());
+  close(pair[0]);
+  close(pair[1]);
+}
+
+TEST(SocketOwnerTest, AlsoOverIPv6Loopback) {
+  const int listener = socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in6 address{};
+  address.sin6_family = AF_INET6;
+  address.sin6_addr = in6addr_loopback;
+  socklen_t size = sizeof address;
+  if (bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    close(listener);
+    GTEST_SKIP() << "no IPv6 loopback";
+  }
+  ASSERT_EQ(listen(listener, 4), 0);
+  ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size), 0);
+  const int client = socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  ASSERT_EQ(connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  EXPECT_EQ(OwnerOfNextConnection(listener), geteuid());
+  close(client);
+  close(listener);
 }
 
 TEST(FileUtilTest, AtomicWriteReplacesAndLeavesNoTemporaryFiles) {

@@ -8,79 +8,14 @@
 #include <mutex>
 #include <thread>
 
-#include "support/ChildProcess.h"
+#include "WindowedProgram.h"
 #include "support/RawHttp.h"
-#include "support/TempDir.h"
 
 // The built program with its windows, started from a temporary program directory on
 // Qt's offscreen platform.
 namespace {
 
 using namespace std::chrono_literals;
-
-// Serves one small page to every request on 127.0.0.1 and remembers the request lines,
-// so a test can see what the program's page views asked for.
-class PageListener {
- public:
-  PageListener() {
-    fd_ = ListenOnLoopback(&port_);
-    thread_ = std::thread([this] { Serve(); });
-  }
-  ~PageListener() {
-    shutdown(fd_, SHUT_RDWR);
-    close(fd_);
-    thread_.join();
-  }
-  std::string Url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(port_) + path; }
-  bool Requested(const std::string& path) {
-    std::lock_guard<std::mutex> hold(lock_);
-    return requests_.find("GET " + path + " ") != std::string::npos;
-  }
-
- private:
-  void Serve() {
-    for (;;) {
-      int client = accept(fd_, nullptr, nullptr);
-      if (client < 0) return;
-      char buffer[4096];
-      ssize_t got = recv(client, buffer, sizeof buffer, 0);
-      if (got > 0) {
-        std::lock_guard<std::mutex> hold(lock_);
-        requests_.append(buffer, static_cast<size_t>(got));
-      }
-      const std::string answer =
-          "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n<html><head><title>Served</title></head><body>ok</body></html>";
-      send(client, answer.data(), answer.size(), MSG_NOSIGNAL);
-      close(client);
-    }
-  }
-
-  int fd_ = -1;
-  int port_ = 0;
-  std::mutex lock_;
-  std::string requests_;
-  std::thread thread_;
-};
-
-struct Program {
-  explicit Program(const std::string& homeUrl, const std::string& siteUrl = UniqueSiteUrl())
-      : port(FindFreePort()),
-        environment{{"VARNOK_SITE_URL", siteUrl},
-                    {"VARNOK_PORT", std::to_string(port)},
-                    {"VARNOK_UPDATE_FIRST_MS", "3600000"},
-                    {"QT_QPA_PLATFORM", "offscreen"},
-                    {"QTWEBENGINE_DISABLE_SANDBOX", "1"}} {
-    WriteFileOrDie(dir / "varnok.ini", "[homeurl]\r\nurl1=" + homeUrl + "\r\n");
-    exe = InstallProgramCopy(dir.path());
-  }
-  std::unique_ptr<ChildProcess> Start() { return std::make_unique<ChildProcess>(std::vector<std::string>{exe}, environment, dir.path()); }
-  std::string Ini() const { return ReadFileOrEmpty(dir / "varnok.ini"); }
-
-  TempDir dir;
-  int port;
-  std::map<std::string, std::string> environment;
-  std::string exe;
-};
 
 // Unsets a variable for the life of the object.
 class Unset {
@@ -149,41 +84,78 @@ TEST(WindowedProgramTest, ASecondWindowedInstanceExitsAtOnceAndSilently) {
   EXPECT_EQ(running->WaitForExit(30s), 0);
 }
 
-// Home pages whose script follows one of the generated pages' links or submits its
-// form, so the request comes from the page view through our own server.
-std::string ScriptPage(const std::string& script) {
-  return "<html><head><title>cmd</title></head><body><script>" + script + "</script></body></html>";
+// A page of the program directory that opens one of the generated pages in a frame and,
+// once it has loaded, lets `act` click in it (a link, the form) `times` times: each
+// click is a command whose answer loads the next page into the frame. A frame whose
+// page is not there yet is opened again.
+std::string ClickingPage(const std::string& frame, const std::string& act, int times = 1) {
+  return "<html><body><script>var done = 0; var act = " + act +
+         ";\nfunction open() {\n"
+         "  var f = document.createElement('iframe');\n"
+         "  f.onload = function() {\n"
+         "    var d = null; try { d = f.contentDocument; } catch (e) {}\n"
+         "    if (done >= " + std::to_string(times) + ") return;\n"
+         "    if (d && d.body && act(d)) { done++; return; }\n"
+         "    f.remove(); setTimeout(open, 300);\n"
+         "  };\n"
+         "  f.src = '" + frame + "'; document.body.appendChild(f);\n"
+         "}\nopen();</script></body></html>";
 }
 
-struct ServedCommand {
-  std::string name, page, iniMustContain, iniMustLack;
-  std::string pageTheReplyWrites;
+const char kClickDelete[] =
+    "function(d) { var a = d.querySelector('a[href*=\"delscjitem_browser.ido\"]'); if (a) a.click(); return !!a; }";
+const char kClickClear[] =
+    "function(d) { var a = d.querySelector('a[href*=\"clearhis_browser.ido\"]'); if (a) a.click(); return !!a; }";
+const char kSubmitHome[] =
+    "function(d) { var f = d.forms[0]; if (!f) return false; f.homeurl.value = 'http://new.home/'; "
+    "f.Submit.click(); return true; }";
+
+struct ClickedCommand {
+  std::string name, ini, page;  // what the program starts with; the program directory's page it opens
+  std::function<bool(const Program&)> done;  // the command's effect shows in the pages on disk
+  std::string iniMustContain, iniMustLack;
 };
 
+bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// The links and the form of the generated pages, clicked in a page view: the page opened
+// from its file, and the page the server shows after a command (which carries the links
+// of the next one).
 TEST(WindowedProgramTest, CommandLinksOnLocalPagesReachOurServer) {
-  const int port = FindFreePort();
-  const std::string base = "http://localhost:" + std::to_string(port) + "/";
-  const ServedCommand commands[] = {
-      {"delete favorite",
-       "<a id=d href=\"" + base + "delscjitem_browser.ido?id=0\">x</a><script>document.getElementById('d').click()</script>",
-       "[soucangjia]", "[soucangjia]\r\nurl1=", "scj.htm"},
-      {"set home",
-       "<form action=\"" + base + "sethome_browser.ido?\" method=get name=form><input name=homeurl value=\"http://new.home/\">"
-       "<input type=submit name=Submit value=s></form><script>document.forms[0].Submit.click()</script>",
-       "[homeurl]\r\nurl1=http://new.home/\r\n", "", "menu.htm"},
-      {"clear history", ScriptPage("location.href='" + base + "clearhis_browser.ido/'"), "[history]\r\n[", "", "menu.htm"},
+  const std::string base = "[homeurl]\r\nurl1=file://";
+  const ClickedCommand commands[] = {
+      {"delete favorite", "", ClickingPage("scj.htm", kClickDelete),
+       [](const Program& p) { return Has(p.Page("scj.htm"), "</BODY>") && !Has(p.Page("scj.htm"), "delscjitem"); },
+       "[soucangjia]", "[soucangjia]\r\nurl1="},
+      {"set home", "", ClickingPage("menu.htm", kSubmitHome),
+       [](const Program& p) { return Has(p.Page("menu.htm"), "value=\"http://new.home/\""); },
+       "[homeurl]\r\nurl1=http://new.home/\r\n", ""},
+      {"clear history", "", ClickingPage("menu.htm", kClickClear),
+       [](const Program& p) { return Has(p.Page("menu.htm"), "</BODY>") && !Has(p.Page("menu.htm"), "delhis"); },
+       "[history]\r\n[", ""},
+      {"delete two favorites from the served page",
+       "[soucangjia]\r\nurl1=http://a/\r\nurl2=http://b/\r\nurl3=http://c/\r\n", "served",
+       [](const Program& p) {
+         const std::string page = p.Page("scj.htm");
+         return Has(page, "http://c/") && !Has(page, "http://a/") && !Has(page, "http://b/");
+       },
+       "[soucangjia]\r\nurl1=http://c/\r\n\r\n", ""},
   };
-  for (const ServedCommand& command : commands) {
+  for (const ClickedCommand& command : commands) {
     Program program("");
-    program.environment["VARNOK_PORT"] = std::to_string(port);
-    WriteFileOrDie(program.dir / "cmd.htm", command.page);
-    WriteFileOrDie(program.dir / "varnok.ini", "[homeurl]\r\nurl1=file://" + program.dir / "cmd.htm" + "\r\n");
+    std::string page = command.page;
+    if (page == "served") {
+      // The server's own page at http://localhost:PORT/, reached from a file page once
+      // the server answers.
+      WriteFileOrDie(program.dir / "served.htm", ClickingPage("/scj.htm", kClickDelete, 2));
+      page = "<html><body><script>function go() { fetch('" + program.LocalUrl("/isserver_varnok.ido") +
+             "', {mode: 'no-cors'}).then(function() { location.href = '" + program.LocalUrl("/served.htm") +
+             "'; }).catch(function() { setTimeout(go, 300); }); } go();</script></body></html>";
+    }
+    WriteFileOrDie(program.dir / "cmd.htm", page);
+    WriteFileOrDie(program.dir / "varnok.ini", base + program.dir / "cmd.htm" + "\r\n" + command.ini);
     auto child = program.Start();
-    if (!WaitUntil([&] { return PortAcceptsConnections(port); }, 30s))
-      GTEST_SKIP() << "the embedded server does not serve yet; " << command.name << " cannot reach it";
-    // The server's reply rewrites a generated page once the command has been applied.
-    ASSERT_TRUE(WaitUntil([&] { return !ReadFileOrEmpty(program.dir / command.pageTheReplyWrites).empty(); }, 60s))
-        << command.name << "\n" << child->Output();
+    ASSERT_TRUE(WaitUntil([&] { return command.done(program); }, 60s)) << command.name << "\n" << child->Output();
     child->Signal(SIGTERM);
     ASSERT_EQ(child->WaitForExit(30s), 0) << child->Output();
     const std::string ini = program.Ini();

@@ -8,11 +8,14 @@
 
 #include <ace/Log_Msg.h>
 
+#include <atomic>
 #include <filesystem>
 #include <sstream>
+#include <thread>
 
 #include "app/GbkText.h"
 #include "app/PendingCommand.h"
+#include "support/ChildProcess.h"
 #include "support/RawHttp.h"
 #include "update/FakeWindows.h"
 #include "update/LocalSite.h"
@@ -290,6 +293,26 @@ TEST_F(UpdateCheckerTest, UnwritableUpdateFileSendsTheDownloadToAFallbackDirecto
   options.random = [&] { return ++draws, 41; };
   EXPECT_FALSE(UpdateChecker(options).Run());
   EXPECT_EQ(draws, 100);
+}
+
+TEST_F(UpdateCheckerTest, AProgramClosingDuringThePauseFetchesNothing) {
+  site.Put("software/update.xml", Signed("1.0.0.2"));
+  UpdateChecker::Options options = Options();
+  options.pause = 30s;
+  std::atomic<bool> closing{false};
+  options.closing = [&] { return closing.load(); };
+  std::atomic<bool> done{false};
+  bool offered = true;
+  std::thread check([&] {
+    offered = UpdateChecker(options).Run();
+    done = true;
+  });
+  closing = true;
+  // Shutdown waits for the update thread, so the pause must end with the program.
+  EXPECT_TRUE(WaitUntil([&] { return done.load(); }, 10s));
+  check.join();
+  EXPECT_FALSE(offered);
+  EXPECT_EQ(site.Requests("software/update.xml"), 0);
 }
 
 TEST_F(UpdateCheckerTest, UnreachableOrSilentSiteFails) {

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <pwd.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <string>
@@ -117,16 +119,21 @@ TEST(HttpRequestTest, MapsUserDirectories) {
   HTTP_Request mine(settings);
   Feed(mine, {"GET /~/a.htm HTTP/1.0\r\n\r\n"});
   EXPECT_STREQ(mine.path(), "/home/me/.www/a.htm");
-  HTTP_Request bob(settings);
-  Feed(bob, {"GET /~bob/a.htm HTTP/1.0\r\n\r\n"});
-  EXPECT_STREQ(bob.path(), "bob/.www/a.htm");
+  // Another account's name goes through the password database, not the working directory.
+  HTTP_Request other(settings);
+  Feed(other, {"GET /~root/a.htm HTTP/1.0\r\n\r\n"});
+  EXPECT_STREQ(other.path(), "/root/.www/a.htm");
+  HTTP_Request unknown(settings);
+  Feed(unknown, {"GET /~no-such-account-here/a.htm HTTP/1.0\r\n\r\n"});
+  EXPECT_EQ(unknown.status(), 404);
   HTTP_Request query(settings);
   Feed(query, {"GET /scj.htm?x=1 HTTP/1.0\r\n\r\n"});
   EXPECT_STREQ(query.path(), "./scj.htm?x=1");
+  // Without HOME, "~" is our own account's home directory.
   unsetenv("HOME");
   HTTP_Request homeless(settings);
   Feed(homeless, {"GET /~/a.htm HTTP/1.0\r\n\r\n"});
-  EXPECT_EQ(homeless.status(), 404);
+  EXPECT_STREQ(homeless.path(), (std::string(getpwuid(geteuid())->pw_dir) + "/.www/a.htm").c_str());
 }
 
 TEST(HttpRequestTest, SplitsCgiProgramPathInfoAndQuery) {

@@ -10,6 +10,7 @@
 #include "LiveServer.h"
 #include "app/Config.h"
 #include "support/ChildProcess.h"
+#include "support/LoopbackClient.h"
 #include "support/RawHttp.h"
 #include "support/TempDir.h"
 #include "webserver/HTTP_Server.h"
@@ -21,48 +22,29 @@ using namespace std::chrono_literals;
 const std::string kOk = "HTTP/1.0 200 OK\r\nContent-type: text/html\r\n\r\n";
 const std::string kNotImplemented = "Requested method is not implemented.";
 
-// A connected loopback socket for requests sent in pieces.
-class Client {
- public:
-  explicit Client(int port) : fd_(ConnectLoopback(port)), connected_(fd_ >= 0) {}
-  ~Client() { close(fd_); }
-  bool connected() const { return connected_; }
-  void Send(const std::string& bytes) { send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL); }
-  // Everything until the server closes.
-  std::string ReadAll() {
-    std::string all;
-    char buffer[4096];
-    for (ssize_t n; (n = recv(fd_, buffer, sizeof buffer, 0)) > 0;) all.append(buffer, static_cast<size_t>(n));
-    return all;
-  }
-
- private:
-  int fd_;
-  bool connected_ = false;
-};
-
 TEST(HttpServerTest, AnswersFilesAndMethodsByteForByte) {
   LiveServer server;
-  WriteFileOrDie(server.root() + "scj.htm", "<p>favorites</p>\n");
+  WriteFileOrDie(server.root() + "page.htm", "<p>favorites</p>\n");
   WriteFileOrDie(server.root() + "empty.htm", "");
   std::filesystem::create_directories(server.root() + "dir");
   struct Case {
     std::string request;
     std::string answer;
   } cases[] = {
-      {"GET /scj.htm HTTP/1.1\r\nUser-Agent: t\r\n\r\n", kOk + "<p>favorites</p>\n"},
-      {"GET /scj.htm\r\n", "<p>favorites</p>\n"},
+      {"GET /page.htm HTTP/1.1\r\nUser-Agent: t\r\n\r\n", kOk + "<p>favorites</p>\n"},
+      {"GET /page.htm\r\n", "<p>favorites</p>\n"},
       {"GET /empty.htm HTTP/1.0\r\n\r\n", kOk},
-      {"HEAD /scj.htm HTTP/1.0\r\n\r\n", kOk},
+      {"GET /empty.htm\r\n", ""},
+      {"HEAD /page.htm HTTP/1.0\r\n\r\n", kOk},
       {"GET /missing.htm HTTP/1.1\r\n\r\n", ErrorAnswer("HTTP/1.1", 404, "Not Found", "error in transmitting file")},
       {"GET /dir HTTP/1.0\r\n\r\n", ErrorAnswer("HTTP/1.0", 404, "Not Found", "error in transmitting file")},
       {"GET / HTTP/1.0\r\n\r\n", ErrorAnswer("HTTP/1.0", 404, "Not Found", "error in transmitting file")},
-      {"POST /scj.htm HTTP/1.0\r\n\r\n", ErrorAnswer("HTTP/1.0", 501, "Not Implemented", kNotImplemented)},
-      {"get /scj.htm HTTP/1.0\r\n\r\n", ErrorAnswer("HTTP/1.0", 501, "Not Implemented", "Not Implemented")},
-      {"HEAD /scj.htm\r\n", ErrorAnswer("", 501, "Not Implemented", "Not Implemented")},
+      {"POST /page.htm HTTP/1.0\r\n\r\n", ErrorAnswer("HTTP/1.0", 501, "Not Implemented", kNotImplemented)},
+      {"get /page.htm HTTP/1.0\r\n\r\n", ErrorAnswer("HTTP/1.0", 501, "Not Implemented", "Not Implemented")},
+      {"HEAD /page.htm\r\n", ErrorAnswer("", 501, "Not Implemented", "Not Implemented")},
       {"GET scj.htm HTTP/1.0\r\n\r\n", ErrorAnswer("HTTP/1.0", 404, "Not Found", "Not Found")},
       {"\r\n", ErrorAnswer("", 400, "Bad Request", "Bad Request")},
-      {"GET /scj.htm HTTP/1.0\r\nHost: a\r\n b\r\n\tc\r\n\r\n", kOk + "<p>favorites</p>\n"},
+      {"GET /page.htm HTTP/1.0\r\nUser-Agent: a\r\n b\r\n\tc\r\n\r\n", kOk + "<p>favorites</p>\n"},
   };
   for (const Case& c : cases) EXPECT_EQ(server.Exchange(c.request), c.answer) << c.request;
 }
@@ -92,7 +74,7 @@ TEST(HttpServerTest, AcceptsLongHeadsOfShortLinesButNotOneLongLine) {
 TEST(HttpServerTest, ParsesARequestArrivingInPieces) {
   LiveServer server;
   WriteFileOrDie(server.root() + "a.htm", "A");
-  Client client(server.port());
+  LoopbackClient client(server.port());
   ASSERT_TRUE(client.connected());
   for (const char* piece : {"GET /a.h", "tm HTTP/1.0\r", "\nAllow: x\r", "\n\r", "\n"}) {
     client.Send(piece);
@@ -105,8 +87,8 @@ TEST(HttpServerTest, DropsASilentClientAndServesTheNext) {
   setenv("VARNOK_RECV_TIMEOUT_MS", "300", 1);
   LiveServer server;
   WriteFileOrDie(server.root() + "a.htm", "A");
-  Client silent(server.port());
-  Client stalled(server.port());
+  LoopbackClient silent(server.port());
+  LoopbackClient stalled(server.port());
   ASSERT_TRUE(silent.connected() && stalled.connected());
   stalled.Send("GET /a.htm HTTP/1.0\r\n");
   EXPECT_EQ(server.Exchange("GET /a.htm HTTP/1.0\r\n\r\n"), kOk + "A");
@@ -151,34 +133,50 @@ TEST(HttpServerTest, RunsCgiProgramsWithTheirEnvironment) {
   EXPECT_EQ(server.Exchange("GET /cgi-bin/prog/extra/path?a=1&b=x+y%21 HTTP/1.0\r\nUser-Agent: ua\r\n\r\n"),
             "HTTP/1.0 200 OK\r\nContent-type: text/plain\r\n\r\nargs=|port=" + port +
                 "|proto=HTTP/1.0|method=GET|script=/cgi-bin/prog\ninfo=/extra/path|translated=" + root +
-                "//extra/path|query=a=1&b=x+y%21|a=1|b=x y!|agent=ua\n");
+                "//extra/path|query=a=1&b=x+y%21|a=|b=|agent=ua\n");
   EXPECT_EQ(server.Exchange("HEAD /run.cgi?hello+world HTTP/1.1\r\n\r\n"),
             "HTTP/1.0 200 OK\r\nContent-type: text/plain\r\n\r\nargs=hello world|port=" + port +
                 "|proto=HTTP/1.1|method=HEAD|script=/run.cgi\ninfo=|translated=|query=hello+world|a=|b=|agent=\n");
   unsetenv("JAWS_CGI_PATH");
 }
 
-TEST(HttpServerTest, AnswersCommandUrlsWithTheRewrittenPages) {
+// The answer to a command: a redirect to the page it rewrote.
+std::string RedirectTo(const LiveServer& server, const std::string& page) {
+  return "HTTP/1.0 303 See Other\r\nServer: JAWS/1.0prebeta\r\nLocation: http://localhost:" +
+         std::to_string(server.port()) + "/" + page + "\r\nContent-length: 0\r\n\r\n";
+}
+
+TEST(HttpServerTest, AnswersCommandUrlsWithARedirectToTheRewrittenPages) {
   LiveServer server;
   AppState& state = server.state();
   for (const char* url : {"http://a/", "http://b/", "http://c/"}) state.AddFavorite(url);
   for (const char* url : {"http://h1/", "http://h2/"}) state.AddHistory(url);
+  const std::string key = "&key=" + state.CommandSecret();
 
-  const std::string favorites = server.Exchange("GET /delscjitem_browser.ido?id=1 HTTP/1.1\r\n\r\n");
-  EXPECT_EQ(favorites, kOk + ReadFileOrEmpty(state.FavoritesPagePath()));
+  EXPECT_EQ(server.Exchange("GET /delscjitem_browser.ido?id=1" + key + " HTTP/1.1\r\n\r\n"),
+            RedirectTo(server, "scj.htm"));
   EXPECT_EQ(state.Favorites(), (std::vector<std::string>{"http://c/", "http://a/", config::PortalUrl()}));
+  // The page it points to is the program's own favorites page, whatever the document root.
+  const std::string favorites = server.Exchange("GET /scj.htm HTTP/1.1\r\nHost: localhost\r\n\r\n");
+  EXPECT_EQ(favorites, kOk + ReadFileOrEmpty(state.FavoritesPagePath()));
   EXPECT_NE(favorites.find("http://c/"), std::string::npos);
   EXPECT_EQ(favorites.find("http://b/"), std::string::npos);
 
-  const std::string home = server.Exchange("HEAD /sethome_browser.ido?homeurl=http%3A%2F%2Fnew%2F&Submit=x HTTP/1.0\r\n\r\n");
+  EXPECT_EQ(
+      server.Exchange("HEAD /sethome_browser.ido?homeurl=http%3A%2F%2Fnew%2F&Submit=x" + key + " HTTP/1.0\r\n\r\n"),
+      RedirectTo(server, "menu.htm"));
   EXPECT_EQ(state.HomeUrl(), "http://new/");
-  EXPECT_EQ(home, kOk + ReadFileOrEmpty(state.MenuPagePath()));
-  EXPECT_NE(home.find("http://new/"), std::string::npos);
+  EXPECT_NE(server.Exchange("GET /menu.htm HTTP/1.0\r\n\r\n").find("value=\"http://new/\""), std::string::npos);
 
-  EXPECT_EQ(server.Exchange("GET /delhis_browser.ido?id=0 HTTP/1.0\r\n\r\n").substr(0, kOk.size()), kOk);
+  EXPECT_EQ(server.Exchange("GET /delhis_browser.ido?id=0" + key + " HTTP/1.0\r\n\r\n"),
+            RedirectTo(server, "menu.htm"));
   EXPECT_EQ(state.History().front(), "http://h1/");
-  EXPECT_EQ(server.Exchange("GET /clearhis_browser.ido/ HTTP/1.0\r\n\r\n").substr(0, kOk.size()), kOk);
+  EXPECT_EQ(server.Exchange("GET /clearhis_browser.ido/?" + key.substr(1) + " HTTP/1.0\r\n\r\n"),
+            RedirectTo(server, "menu.htm"));
   EXPECT_TRUE(state.History().empty());
+  // A simple request cannot be redirected: it gets the page itself.
+  EXPECT_EQ(server.Exchange("GET /delscjitem_browser.ido?id=9" + key + "\r\n"),
+            ReadFileOrEmpty(state.FavoritesPagePath()));
 
   EXPECT_EQ(server.Exchange("GET /isserver_varnok.ido?delscjitem_browser.ido?id=0 HTTP/1.0\r\n\r\n"),
             ErrorAnswer("HTTP/1.0", 501, "Not Implemented", "<html></html>"));

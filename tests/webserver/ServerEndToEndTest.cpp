@@ -142,4 +142,33 @@ TEST(ServerEndToEndTest, TenThousandRequestsLeaveFilesAndMemoryFlat) {
   EXPECT_EQ(program.process->WaitForExit(20s), 0);
 }
 
+TEST(ServerEndToEndTest, ClearsWhatAKilledRunLeftAndOutlivesHostileRequests) {
+  TempDir dir;
+  const char* leftovers[] = {"varnok.ini.Ab12Cd", "scj.htm.XXXXXX", "menu.htm.q1w2e3", "sysmsg.htm.000000"};
+  for (const char* name : leftovers) WriteFileOrDie(dir / name, "[history]\r\nurl1=http://private/\r\n");
+  Program program = Start(dir, "varnok", UniqueSiteUrl());
+  ASSERT_TRUE(ComesUp(program)) << program.process->Output();
+  for (const char* name : leftovers) EXPECT_FALSE(std::filesystem::exists(dir / name)) << name;
+
+  // Requests that once ended the whole program: format directives reaching a format.
+  for (const char* target : {"/x.cgi?%25s=1", "/x.cgi?%25n=1", "/x.cgi?%25s%25s%25s%25s%25s%25s%25s%25s=%25n"})
+    RawHttpExchange(program.port, std::string("GET ") + target + " HTTP/1.0\r\n\r\n");
+  EXPECT_TRUE(Serves(program));
+  // The pages it wrote on coming up carry this run's key; a command without it is refused.
+  const std::string favorites = ReadFileOrEmpty(dir / "scj.htm");
+  const size_t key = favorites.find("&key=");
+  ASSERT_NE(key, std::string::npos) << favorites;
+  EXPECT_NE(RawHttpExchange(program.port, "GET /delscjitem_browser.ido?id=0 HTTP/1.0\r\n\r\n").find("403 Forbidden"),
+            std::string::npos);
+  EXPECT_EQ(ReadFileOrEmpty(dir / "scj.htm"), favorites);
+  const std::string pair = favorites.substr(key + 1, 36);
+  EXPECT_NE(RawHttpExchange(program.port, "GET /delscjitem_browser.ido?id=0&" + pair + " HTTP/1.0\r\n\r\n")
+                .find("303 See Other"),
+            std::string::npos);
+  EXPECT_EQ(ReadFileOrEmpty(dir / "scj.htm").find("delscjitem"), std::string::npos);
+  program.process->Signal(SIGTERM);
+  EXPECT_EQ(program.process->WaitForExit(20s), 0);
+  EXPECT_NE(ReadFileOrEmpty(dir / "varnok.ini").find("[soucangjia]\r\n\r\n"), std::string::npos);
+}
+
 }  // namespace

@@ -1,0 +1,17 @@
+#pragma once
+#include <sys/types.h>
+
+#include <optional>
+
+namespace platform {
+
+// The user account that owns the other end of a TCP connection between two sockets of
+// this machine (`fd` is our end, accepted from a loopback listener), or of a local
+// (AF_UNIX) socket. The kernel's socket
+// diagnostics are asked for the peer's socket by its address pair; /proc/net/tcp and
+// tcp6 are read when those are unavailable. Nothing when the peer's socket cannot be
+// found, or when no process holds it any more (a client that already closed it): then
+// nobody can be told apart from anybody, and the caller should not serve the connection.
+std::optional<uid_t> PeerSocketOwner(int fd);
+
+}  // namespace platform

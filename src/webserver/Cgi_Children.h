@@ -1,0 +1,18 @@
+#pragma once
+#include <sys/types.h>
+
+#include <mutex>
+#include <vector>
+
+// The CGI programs started by a server and not yet reaped. Programs are started from
+// every serving thread and reaped after each connection, so the list is locked.
+class Cgi_Children {
+ public:
+  void add(pid_t child);
+  // Collects every program that has ended, without waiting for the others.
+  void reap();
+
+ private:
+  std::mutex lock_;
+  std::vector<pid_t> running_;
+};

@@ -1,0 +1,127 @@
+#include "webserver/HTTP_Acceptor.h"
+
+#include <ace/INET_Addr.h>
+#include <ace/Log_Msg.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/epoll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+
+int HTTP_Acceptor::open_one(ACE_SOCK_Acceptor& acceptor, int port, const char* address, int family, int backlog) {
+  ACE_INET_Addr local(static_cast<u_short>(port), address, family);
+  if (acceptor.open(local, 1, family == AF_INET6 ? PF_INET6 : PF_INET, backlog, 0, 1) == -1) return -1;
+  // Several threads try to take each connection and only one gets it: the others must
+  // find the queue empty, not wait in accept() for the next connection.
+  acceptor.enable(ACE_NONBLOCK);
+  // CGI programs get their connection as standard handles, never a listening socket.
+  ::fcntl(acceptor.get_handle(), F_SETFD, FD_CLOEXEC);
+  // A connection is handed over once its first bytes have arrived, so a serving thread
+  // finds its request waiting instead of sleeping until it comes; a client that
+  // connects and sends nothing holds no thread for the first second.
+  const int deferSeconds = 1;
+  ::setsockopt(acceptor.get_handle(), IPPROTO_TCP, TCP_DEFER_ACCEPT, &deferSeconds, sizeof deferSeconds);
+  return 0;
+}
+
+int HTTP_Acceptor::open(int port, int backlog) {
+  close();
+  if (open_one(v4_, port, "127.0.0.1", AF_INET, backlog) == -1) return -1;
+  ACE_INET_Addr bound;
+  v4_.get_local_addr(bound);
+  port_ = bound.get_port_number();
+  if (open_one(v6_, port_, "::1", AF_INET6, backlog) == -1) {
+    // Someone else holding [::1] at this port makes the port unusable; any other failure
+    // means the machine has no IPv6 loopback to serve.
+    const int error = errno;
+    if (error == EADDRINUSE) {
+      close();
+      errno = error;
+      return -1;
+    }
+    ACE_ERROR((LM_WARNING, "(%t) no IPv6 loopback address (%m): serving 127.0.0.1 only\n"));
+  }
+  return 0;
+}
+
+void HTTP_Acceptor::close() {
+  v4_.close();
+  v6_.close();
+}
+
+namespace {
+
+// Takes a waiting connection from `listener` without waiting: 1, 0 or -1 as accept().
+// A connection its client gave up while it waited is no failure of ours: 0.
+int Take(ACE_HANDLE listener, ACE_HANDLE* accepted) {
+  const int handle = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+  if (handle >= 0) {
+    *accepted = handle;
+    return 1;
+  }
+  return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR || errno == ECONNABORTED ? 0 : -1;
+}
+
+void Watch(int epoll, int handle, uint32_t events) {
+  epoll_event event{};
+  event.events = events;
+  event.data.fd = handle;
+  // Without EPOLLEXCLUSIVE (older kernels) every waiter wakes; that costs, it is not wrong.
+  if (::epoll_ctl(epoll, EPOLL_CTL_ADD, handle, &event) == -1 && (events & EPOLLEXCLUSIVE)) {
+    event.events &= ~EPOLLEXCLUSIVE;
+    ::epoll_ctl(epoll, EPOLL_CTL_ADD, handle, &event);
+  }
+}
+
+}  // namespace
+
+HTTP_Acceptor::Waiter::Waiter(const HTTP_Acceptor& acceptor, int stop_handle)
+    : listeners_{acceptor.v4_.get_handle(), acceptor.v6_.get_handle()},
+      stop_handle_(stop_handle),
+      epoll_(::epoll_create1(EPOLL_CLOEXEC)) {
+  if (epoll_ < 0) return;
+  if (stop_handle_ >= 0) Watch(epoll_, stop_handle_, EPOLLIN);
+  for (ACE_HANDLE listener : listeners_)
+    if (listener != ACE_INVALID_HANDLE) Watch(epoll_, listener, EPOLLIN | EPOLLEXCLUSIVE);
+}
+
+HTTP_Acceptor::Waiter::~Waiter() {
+  if (epoll_ >= 0) ::close(epoll_);
+}
+
+int HTTP_Acceptor::Waiter::accept(ACE_HANDLE* accepted) {
+  // A busy server finds the next connection already waiting: it is taken without a
+  // wait, from each address in turn.
+  v6_first_ = !v6_first_;
+  for (int i = 0; i < 2; ++i) {
+    const ACE_HANDLE listener = listeners_[(i + (v6_first_ ? 1 : 0)) % 2];
+    if (listener == ACE_INVALID_HANDLE) continue;
+    const int got = Take(listener, accepted);
+    if (got != 0) return got;
+  }
+  if (epoll_ >= 0) {
+    epoll_event ready[3];
+    const int count = ::epoll_wait(epoll_, ready, 3, -1);
+    for (int i = 0; i < count; ++i)
+      if (ready[i].data.fd == stop_handle_) return 0;
+    for (int i = 0; i < count; ++i) {
+      const int got = Take(ready[i].data.fd, accepted);
+      if (got != 0) return got;
+    }
+    return 0;
+  }
+  // Without an epoll descriptor of its own, the thread waits with poll().
+  pollfd waits[3] = {{stop_handle_, POLLIN, 0}, {listeners_[0], POLLIN, 0}, {listeners_[1], POLLIN, 0}};
+  if (::poll(waits, 3, -1) <= 0 || waits[0].revents) return 0;
+  for (int i = 1; i < 3; ++i) {
+    if (!waits[i].revents) continue;
+    const int got = Take(waits[i].fd, accepted);
+    if (got != 0) return got;
+  }
+  return 0;
+}
