@@ -20,10 +20,18 @@ std::string MenuPage::Render(const std::string& homeUrl, const std::vector<std::
       std::string("<input type=\"hidden\" name=\"") + CommandSecret::kName + "\" value=\"" + secret + "\"></form><br>";
   page += std::string(gbk::kHistoryCaption) + "<A href=\"" + localBaseUrl + "clearhis_browser.ido/?" + key + "\">" +
           gbk::kClearHistory + "</A><br>";
+  // The history is most of the page: sized once, each entry appended piece by piece.
+  const std::string deleteBase = localBaseUrl + "delhis_browser.ido?id=";
+  size_t size = page.size() + 32;
+  for (const std::string& address : history) size += 2 * address.size() + deleteBase.size() + key.size() + 64;
+  page.reserve(size);
   for (size_t id = 0; id < history.size(); ++id) {
-    const std::string address = EscapeAddress(history[id]);
-    page += "<a href=\"" + address + "\">" + address + "</a>&nbsp;&nbsp;<a href=\"" + localBaseUrl +
-            "delhis_browser.ido?id=" + std::to_string(id) + "&" + key + "\">" + gbk::kDelete + "</a><br>";
+    page += "<a href=\"";
+    AppendEscapedAddress(page, history[id]);
+    page += "\">";
+    AppendEscapedAddress(page, history[id]);
+    page.append("</a>&nbsp;&nbsp;<a href=\"").append(deleteBase).append(std::to_string(id));
+    page.append("&").append(key).append("\">").append(gbk::kDelete).append("</a><br>");
   }
   page += "<br></BODY></HTML>";
   return page;

@@ -6,8 +6,9 @@ namespace platform {
 
 // Replaces the file at `path` with `bytes` so that a reader (or a crash) sees either
 // the old content or the new one, never a part: the bytes go to a temporary file in
-// the same directory, which is then renamed over the target. With `durable` the bytes
-// are flushed to the disk before the rename, so a crash cannot leave an empty file.
+// the same directory, which then takes the target's place. With `durable` the bytes
+// are flushed to the disk before, so a crash cannot leave an empty file; without it a
+// crash may leave the file empty (a generated page, rewritten on its next use).
 // The file gets the permission bits `mode`.
 bool WriteFileAtomically(const std::string& path, const std::string& bytes, bool durable = false,
                          unsigned mode = 0644);

@@ -189,6 +189,36 @@ TEST(FileUtilTest, AtomicWriteReplacesAndLeavesNoTemporaryFiles) {
   EXPECT_FALSE(platform::WriteFileAtomically(dir / "missing/f", "x"));
 }
 
+TEST(FileUtilTest, AReaderOfTheOldFileKeepsAllOfItAndTheNewOneTakesItsPlaceWhole) {
+  TempDir dir;
+  const std::string oldBytes(300000, 'o'), newBytes(200000, 'n');
+  for (bool durable : {false, true}) {
+    ASSERT_TRUE(platform::WriteFileAtomically(dir / "page.htm", oldBytes, durable));
+    const int reader = open((dir / "page.htm").c_str(), O_RDONLY);
+    ASSERT_GE(reader, 0);
+    ASSERT_TRUE(platform::WriteFileAtomically(dir / "page.htm", newBytes, durable, 0640));
+    std::string seen(oldBytes.size() + 1, '\0');
+    EXPECT_EQ(pread(reader, seen.data(), seen.size(), 0), static_cast<ssize_t>(oldBytes.size())) << durable;
+    EXPECT_EQ(seen.substr(0, oldBytes.size()), oldBytes) << durable;
+    close(reader);
+    EXPECT_EQ(ReadFileOrEmpty(dir / "page.htm"), newBytes) << durable;
+    struct stat st;
+    ASSERT_EQ(stat((dir / "page.htm").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u) << durable;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1) << durable;
+  }
+}
+
+TEST(FileUtilTest, ADirectoryInTheWayIsNeitherReplacedNorMoved) {
+  TempDir dir;
+  ASSERT_EQ(mkdir((dir / "menu.htm").c_str(), 0700), 0);
+  for (bool durable : {false, true}) {
+    EXPECT_FALSE(platform::WriteFileAtomically(dir / "menu.htm", "page", durable));
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "menu.htm"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1) << durable;
+  }
+}
+
 TEST(GbkCodecTest, RoundTripsChineseAndSurvivesBadBytes) {
   const std::string utf8 = "\xe6\x94\xb6\xe8\x97\x8f\xe5\xa4\xb9";  // 收藏夹
   EXPECT_EQ(platform::Utf8ToGbk(utf8), "\xca\xd5\xb2\xd8\xbc\xd0");
