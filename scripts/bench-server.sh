@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # Requests per second of the embedded server (varnok --headless) and of nginx
 # (worker_processes auto) serving the same 2 KB file, measured side by side in one run
-# with ab (HTTP/1.0, no keep-alive) at concurrency 1, 8 and 32; then a history command
-# over 1000 entries.
+# with ab (HTTP/1.0, no keep-alive) at concurrency 1, 8 and 32.
 # Usage: scripts/bench-server.sh [requests per run, default 20000]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -23,15 +22,9 @@ free_port() { python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",
 wait_for() { for _ in $(seq 100); do python3 -c "import socket; socket.create_connection(('127.0.0.1',$1),1)" 2>/dev/null && return 0; sleep 0.1; done; return 1; }
 rps() { ab -q -n "$requests" -c "$2" "$1" 2>/dev/null | awk '/Requests per second/ {print $4}'; }
 
-# The program, with 1000 history entries for the command benchmark.
 mkdir -p "$work/varnok"
 cp "$build/src/varnok" "$work/varnok/varnok"
 head -c 2048 /dev/zero | tr '\0' 'p' >"$work/varnok/page.htm"
-{
-  printf '[global]\r\nversion=1.0\r\n[homeurl]\r\nurl1=http://home.invalid/\r\n[history]\r\n'
-  for i in $(seq 1000); do printf 'url%d=http://site%d.invalid/page\r\n' "$i" "$i"; done
-  printf '[soucangjia]\r\nurl1=http://fav.invalid/\r\n\r\n'
-} >"$work/varnok/varnok.ini"
 ours="$(free_port)"
 VARNOK_PORT="$ours" VARNOK_SITE_URL="http://bench-$$.varnok.invalid/" VARNOK_UPDATE_FIRST_MS=3600000 \
   "$work/varnok/varnok" --headless >"$work/varnok.log" 2>&1 &
@@ -63,10 +56,4 @@ for c in 1 8 32; do
   printf '%-28s %12s %12s %8s\n' "concurrency $c" "$a" "$b" "$(awk -v a="$a" -v b="$b" 'BEGIN {printf "%.2f", a / b}')"
 done
 
-commands=$((requests / 10))
-# Commands carry the run's key, which the pages written at start hold.
-key="$(grep -o 'key=[0-9a-f]*' "$work/varnok/menu.htm" | head -1)"
-a="$(ab -q -n "$commands" -c 1 "http://127.0.0.1:$ours/delhis_browser.ido?id=-1&$key" 2>/dev/null | awk '/Requests per second/ {print $4}')"
-f="$(ab -q -n "$commands" -c 1 "http://127.0.0.1:$ours/page.htm" 2>/dev/null | awk '/Requests per second/ {print $4}')"
-printf '%-28s %12s   (2 KB file in the same run: %s r/s, ratio %s)\n' "delhis id=-1, 1000 entries" "$a" "$f" \
-  "$(awk -v a="$a" -v b="$f" 'BEGIN {printf "%.2f", a / b}')"
+# The command path against a static GET of the page it rewrites: scripts/bench-commands.sh.
