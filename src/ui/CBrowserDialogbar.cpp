@@ -43,14 +43,16 @@ void CBrowserDialogbar::createControls() {
   // The busy indicator comes before the template's controls, so a lookup of its id
   // finds it rather than the template's placeholder.
   auto* busy = new CBusyStatic(this);
+  busy->setObjectName(QStringLiteral("busy"));
   busy->setGeometry(0, 0, 8, 8);
   SetControlId(busy, ids::IDC_STATIC_BUSY);
 
-  addIconButton(ids::IDC_BUTTON_BACK, 3, QStyle::SP_ArrowBack, tr("Back"));
-  addIconButton(ids::IDC_BUTTON_FORWARD, 24, QStyle::SP_ArrowForward, tr("Forward"));
-  addIconButton(ids::IDC_BUTTON_REFRESH, 45, QStyle::SP_BrowserReload, tr("Refresh"));
+  addIconButton(ids::IDC_BUTTON_BACK, "back", 3, QStyle::SP_ArrowBack, tr("Back"));
+  addIconButton(ids::IDC_BUTTON_FORWARD, "forward", 24, QStyle::SP_ArrowForward, tr("Forward"));
+  addIconButton(ids::IDC_BUTTON_REFRESH, "refresh", 45, QStyle::SP_BrowserReload, tr("Refresh"));
 
   addressBox_ = new QComboBox(this);
+  addressBox_->setObjectName(QStringLiteral("address"));
   addressBox_->setEditable(true);
   // Entries are inserted by the frame's navigation, never by the box on Enter.
   addressBox_->setInsertPolicy(QComboBox::NoInsert);
@@ -58,20 +60,21 @@ void CBrowserDialogbar::createControls() {
   SetControlId(addressBox_, ids::IDC_COMBO_ADDRESS);
   connect(addressBox_, qOverload<int>(&QComboBox::activated), this, &CBrowserDialogbar::addressChosen);
 
-  addIconButton(ids::IDC_BUTTON_GO, 273, QStyle::SP_MediaPlay, tr("Go"));
-  addIconButton(ids::IDC_BUTTON_HOME, 297, QStyle::SP_DirHomeIcon, tr("Home"));
-  addIconButton(ids::IDC_BUTTON_FAVORITES, 318, QStyle::SP_DirOpenIcon, gbk_boundary::FromGbk(gbk::kFavorites));
-  addIconButton(ids::IDC_BUTTON_ADD_FAVORITE, 339, QStyle::SP_FileDialogNewFolder, tr("Add to favorites"));
-  addIconButton(ids::IDC_BUTTON_SAVE, 360, QStyle::SP_DialogSaveButton, QString::fromUtf8("保存"));
-  addTextButton(ids::IDC_BUTTON_NAVIGATION, 383, 40, gbk_boundary::FromGbk(gbk::kPortalNavigation));
-  addTextButton(ids::IDC_BUTTON_OTHER, 426, 40, gbk_boundary::FromGbk(gbk::kOtherFunctions));
+  addIconButton(ids::IDC_BUTTON_GO, "go", 273, QStyle::SP_MediaPlay, tr("Go"));
+  addIconButton(ids::IDC_BUTTON_HOME, "home", 297, QStyle::SP_DirHomeIcon, tr("Home"));
+  addIconButton(ids::IDC_BUTTON_FAVORITES, "favorites", 318, QStyle::SP_DirOpenIcon, gbk_boundary::FromGbk(gbk::kFavorites));
+  addIconButton(ids::IDC_BUTTON_ADD_FAVORITE, "addFavorite", 339, QStyle::SP_FileDialogNewFolder, tr("Add to favorites"));
+  addIconButton(ids::IDC_BUTTON_SAVE, "save", 360, QStyle::SP_DialogSaveButton, QString::fromUtf8("保存"));
+  addTextButton(ids::IDC_BUTTON_NAVIGATION, "navigation", 383, 40, gbk_boundary::FromGbk(gbk::kPortalNavigation));
+  addTextButton(ids::IDC_BUTTON_OTHER, "other", 426, 40, gbk_boundary::FromGbk(gbk::kOtherFunctions));
   addBusySlot();
-  addIconButton(ids::IDC_BUTTON_TILE, 483, QStyle::SP_TitleBarNormalButton, tr("Tile"));
-  addIconButton(ids::IDC_BUTTON_CLOSE_PAGE, 504, QStyle::SP_TitleBarCloseButton, tr("Close page"));
+  addIconButton(ids::IDC_BUTTON_TILE, "tile", 483, QStyle::SP_TitleBarNormalButton, tr("Tile"));
+  addIconButton(ids::IDC_BUTTON_CLOSE_PAGE, "closePage", 504, QStyle::SP_TitleBarCloseButton, tr("Close page"));
 }
 
-QWidget* CBrowserDialogbar::addIconButton(int id, int x, int iconKind, const QString& tip) {
+QWidget* CBrowserDialogbar::addIconButton(int id, const char* name, int x, int iconKind, const QString& tip) {
   auto* button = new QPushButton(this);
+  button->setObjectName(QLatin1String(name));
   button->setIcon(style()->standardIcon(static_cast<QStyle::StandardPixmap>(iconKind)));
   button->setToolTip(tip);
   button->setFocusPolicy(Qt::NoFocus);
@@ -81,8 +84,9 @@ QWidget* CBrowserDialogbar::addIconButton(int id, int x, int iconKind, const QSt
   return button;
 }
 
-QWidget* CBrowserDialogbar::addTextButton(int id, int x, int width, const QString& caption) {
+QWidget* CBrowserDialogbar::addTextButton(int id, const char* name, int x, int width, const QString& caption) {
   auto* button = new QPushButton(caption, this);
+  button->setObjectName(QLatin1String(name));
   button->setFocusPolicy(Qt::NoFocus);
   button->setGeometry(dialog_units::ToPixels(x, kButtonTop, width, kButtonHeight));
   SetControlId(button, id);

@@ -49,8 +49,8 @@ class CBrowserDialogbar : public QWidget {
 
  private:
   void createControls();
-  QWidget* addIconButton(int id, int x, int iconKind, const QString& tip);
-  QWidget* addTextButton(int id, int x, int width, const QString& caption);
+  QWidget* addIconButton(int id, const char* name, int x, int iconKind, const QString& tip);
+  QWidget* addTextButton(int id, const char* name, int x, int width, const QString& caption);
   void addBusySlot();
 
   QComboBox* addressBox_ = nullptr;

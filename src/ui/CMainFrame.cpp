@@ -22,6 +22,7 @@
 #include "ui/ControlIds.h"
 #include "ui/CvarnokView.h"
 #include "ui/GbkBoundary.h"
+#include "ui/WidgetMapWriter.h"
 #include "ui/WindowPlacement.h"
 
 CMainFrame::CMainFrame(AppState& state, QWidget* parent)
@@ -31,6 +32,7 @@ CMainFrame::CMainFrame(AppState& state, QWidget* parent)
   connect(clientWnd_, &QMdiArea::subWindowActivated, this, &CMainFrame::onPageWindowActivated);
   createBars();
   resetMainTitle();
+  WidgetMapWriter::AttachIfRequested(this);
   // The first navigation comes once the loop runs, after the frame has been shown.
   QMetaObject::invokeMethod(this, &CMainFrame::onStartup, Qt::QueuedConnection);
 }

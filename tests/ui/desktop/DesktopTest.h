@@ -1,0 +1,31 @@
+#pragma once
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/desktop/TestSite.h"
+#include "support/desktop/VarnokOnDesktop.h"
+#include "support/desktop/VirtualDesktop.h"
+
+// One virtual desktop, one test site and the program on that desktop per test.
+class DesktopTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(desktop.ready()) << desktop.error(); }
+
+  // Writes varnok.ini and starts the program; the test stops at once when its window
+  // never comes up. `home` is loaded into the first page window at start-up.
+  void Start(const std::string& home, const std::vector<std::string>& favorites = {},
+             const std::vector<std::string>& history = {});
+  // Waits until the page window `index` exists and has stopped loading.
+  bool WaitForPageIdle(int index, std::chrono::milliseconds timeout = std::chrono::seconds(60)) const;
+  bool WaitForPageCount(int count, std::chrono::milliseconds timeout = std::chrono::seconds(60)) const;
+  // Keeps a screenshot for people to look at (in VARNOK_TEST_SCREENSHOTS, when set).
+  void KeepScreenshot(const std::string& name) const;
+  // Closes the program through its window and expects a clean exit; returns varnok.ini.
+  std::string CloseAndReadIni();
+
+  VirtualDesktop desktop;
+  TestSite site;
+  VarnokOnDesktop program{desktop};
+};
