@@ -75,6 +75,10 @@ void CMainFrame::createAddressBar() {
   addressBarHost_ = addBarHost(addressBar_, Qt::TopToolBarArea);
   connect(addressBar_, &CBrowserDialogbar::commandIssued, this, &CMainFrame::handleCommand);
   connect(addressBar_, &CBrowserDialogbar::addressChosen, this, &CMainFrame::onAddressChosen);
+  // A key press from the keyboard reaches the combo box, the focus widget, which hands
+  // it on to its edit field internally; a key sent to the edit field itself skips the
+  // box. Watching both catches the key whichever way it comes, before either acts on it.
+  addressBar_->addressBox()->installEventFilter(this);
   addressBar_->addressBox()->lineEdit()->installEventFilter(this);
   if (CBusyStatic* busy = busyIndicator()) busy->setLoadingQuery([this] { return activePageLoading(); });
 }
@@ -258,7 +262,7 @@ void CMainFrame::openOtherFunctionsPage() {
 void CMainFrame::toggleAddressBar() { addressBarHost_->setVisible(!addressBarHost_->isVisible()); }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
-  const bool inAddressBox = watched == addressBar_->addressBox()->lineEdit();
+  const bool inAddressBox = watched == addressBar_->addressBox() || watched == addressBar_->addressBox()->lineEdit();
   if (inAddressBox && (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride)) {
     auto* key = static_cast<QKeyEvent*>(event);
     if (event->type() == QEvent::ShortcutOverride) {
