@@ -6,7 +6,6 @@
 #include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QShortcut>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineSettings>
 
@@ -25,9 +24,6 @@ CvarnokView::CvarnokView(AppState& state, CMainFrame* frame, QWidget* parent)
   // server's command addresses.
   settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
   connectEngineEvents();
-  auto* print = new QShortcut(QKeySequence::Print, this);
-  print->setContext(Qt::WidgetWithChildrenShortcut);
-  connect(print, &QShortcut::activated, this, &CvarnokView::printPage);
 }
 
 CvarnokView::~CvarnokView() {

@@ -11,7 +11,8 @@ class QWidget;
 // environment variable VARNOK_WIDGET_MAP names a file; the file is then rewritten,
 // atomically, whenever the picture changes. One line per widget:
 // "name x y width height flag...", names as the widgets' object names, page windows as
-// "page.N" and "page.N.view" in creation order.
+// "page.N" and "page.N.view" in creation order, a page window's flags including the
+// encoded address of its page ("url=...").
 class WidgetMapWriter : public QObject {
   Q_OBJECT
 

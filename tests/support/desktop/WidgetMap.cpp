@@ -15,6 +15,17 @@ WidgetMap WidgetMap::Parse(const std::string& text) {
   return map;
 }
 
+std::string WidgetMap::Entry::Value(const std::string& key) const {
+  for (const std::string& flag : flags)
+    if (flag.size() > key.size() && flag.compare(0, key.size() + 1, key + "=") == 0) return flag.substr(key.size() + 1);
+  return std::string();
+}
+
+bool WidgetMap::PageShows(int index, const std::string& url) const {
+  const auto page = Page(index);
+  return page && !page->Has("loading") && page->Value("url") == url;
+}
+
 std::optional<WidgetMap::Entry> WidgetMap::Find(const std::string& name) const {
   for (const Entry& entry : entries_)
     if (entry.name == name) return entry;
