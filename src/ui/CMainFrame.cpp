@@ -23,6 +23,7 @@
 #include "ui/ControlIds.h"
 #include "ui/CvarnokView.h"
 #include "ui/FrameShortcuts.h"
+#include "ui/ProgramPictures.h"
 #include "ui/GbkBoundary.h"
 #include "ui/WidgetMapWriter.h"
 #include "ui/WindowPlacement.h"
@@ -30,6 +31,7 @@
 CMainFrame::CMainFrame(AppState& state, QWidget* parent)
     : QMainWindow(parent), state_(state), clientWnd_(new CClientWnd(this)) {
   setMinimumSize(800, 600);
+  setWindowIcon(ProgramPictures::ProgramIcon());
   drawThroughOpenGlFromTheStart();
   setCentralWidget(clientWnd_);
   connect(clientWnd_, &QMdiArea::subWindowActivated, this, &CMainFrame::onPageWindowActivated);
