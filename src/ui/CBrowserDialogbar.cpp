@@ -146,7 +146,7 @@ std::string CBrowserDialogbar::addressText() const {
   const int index = addressBox_->currentIndex();
   // An unedited selected entry gives back its own bytes, not a re-encoding of its text.
   if (index >= 0 && addressBox_->currentText() == addressBox_->itemText(index)) return addressAt(index);
-  return gbk_boundary::ToGbk(addressBox_->currentText());
+  return gbk_boundary::AddressToGbk(addressBox_->currentText());
 }
 
 void CBrowserDialogbar::layoutControls() {
