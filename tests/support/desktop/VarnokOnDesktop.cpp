@@ -128,7 +128,9 @@ bool VarnokOnDesktop::TypeAddress(const std::string& text, const std::string& ke
 
 std::optional<int> VarnokOnDesktop::Close(std::chrono::milliseconds timeout) {
   if (!process_) return std::nullopt;
-  desktop_.CloseWindow(mainWindow_);
+  // The window manager's close key sends the window the same request as its close box.
+  Activate();
+  desktop_.Key("alt+F4");
   return process_->WaitForExit(timeout);
 }
 
@@ -138,5 +140,10 @@ std::optional<int> VarnokOnDesktop::WaitForExit(std::chrono::milliseconds timeou
 }
 
 std::string VarnokOnDesktop::Ini() const { return ReadFileOrEmpty(dir_ / "varnok.ini"); }
+
+std::string VarnokOnDesktop::StackTraces() const {
+  if (!Running()) return "(not running)";
+  return desktop_.Run({"gdb", "-p", std::to_string(pid()), "-batch", "-ex", "thread apply all bt 30"}, nullptr, 120s);
+}
 
 std::string VarnokOnDesktop::Output() const { return process_ ? process_->Output() : std::string(); }

@@ -63,12 +63,14 @@ class VarnokOnDesktop {
   // Clicks into the address box, replaces its text by `text` and presses `key`.
   bool TypeAddress(const std::string& text, const std::string& key = "Return") const;
 
-  // Closes the main window through the window manager, as its close box does, and waits
-  // for the exit; the exit status, nothing if the program did not end in time.
+  // Closes the main window with the window manager's close key (Alt+F4), which asks the
+  // window to close as its close box does, and waits for the exit; the exit status, nothing if the program did not end in time.
   std::optional<int> Close(std::chrono::milliseconds timeout = std::chrono::seconds(60));
   std::optional<int> WaitForExit(std::chrono::milliseconds timeout);
   std::string Ini() const;
   std::string Output() const;
+  // Every thread's stack of the running program (through gdb), to show where it hangs.
+  std::string StackTraces() const;
 
  private:
   const VirtualDesktop& desktop_;

@@ -229,8 +229,6 @@ VirtualDesktop::WindowId VirtualDesktop::ActiveWindow() const {
   return std::strtoul(Run({"xdotool", "getactivewindow"}).c_str(), nullptr, 10);
 }
 
-void VirtualDesktop::CloseWindow(WindowId window) const { Run({"xdotool", "windowclose", std::to_string(window)}); }
-
 void VirtualDesktop::Key(const std::string& keys) const { Run({"xdotool", "key", "--delay", "60", keys}); }
 
 void VirtualDesktop::Type(const std::string& utf8Text) const {
