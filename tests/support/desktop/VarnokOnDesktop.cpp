@@ -47,7 +47,7 @@ void VarnokOnDesktop::WriteFile(const std::string& name, const std::string& byte
   WriteFileOrDie(dir_ / name, bytes);
 }
 
-bool VarnokOnDesktop::Start(std::chrono::milliseconds timeout) {
+void VarnokOnDesktop::Launch() {
   std::map<std::string, std::string> set;
   // ChildProcess only adds variables; an empty value asks for removal, done by env -u.
   std::vector<std::string> argv{"/usr/bin/env"};
@@ -56,6 +56,10 @@ bool VarnokOnDesktop::Start(std::chrono::milliseconds timeout) {
     else set[name] = value;
   argv.push_back(dir_ / "varnok");
   process_ = std::make_unique<ChildProcess>(argv, set, dir_.path());
+}
+
+bool VarnokOnDesktop::Start(std::chrono::milliseconds timeout) {
+  Launch();
   const bool shown = WaitUntil(
       [&] {
         if (!process_->Running()) return true;
@@ -79,6 +83,10 @@ bool VarnokOnDesktop::WaitUntilSettled(std::chrono::milliseconds timeout) const 
 }
 
 bool VarnokOnDesktop::Running() const { return process_ && process_->Running(); }
+
+void VarnokOnDesktop::Signal(int signal) const {
+  if (process_) process_->Signal(signal);
+}
 
 pid_t VarnokOnDesktop::pid() const { return process_ ? process_->pid() : -1; }
 

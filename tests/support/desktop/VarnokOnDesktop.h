@@ -39,11 +39,15 @@ class VarnokOnDesktop {
                 const std::vector<std::string>& history = {});
   void WriteFile(const std::string& name, const std::string& bytes) const;
 
+  // Starts the program and returns at once.
+  void Launch();
   // Starts the program and waits until its main window is mapped and its reported
   // widgets agree with the window's place on the screen; false (with the program's output in Output()) if that never happens.
   bool Start(std::chrono::milliseconds timeout = std::chrono::seconds(120));
   WindowId mainWindow() const { return mainWindow_; }
   bool Running() const;
+  // Sends a signal to the program (SIGTERM, SIGINT, SIGHUP close it as its close box does).
+  void Signal(int signal) const;
   pid_t pid() const;
 
   WidgetMap Widgets() const;
