@@ -236,7 +236,11 @@ void VirtualDesktop::Type(const std::string& utf8Text) const {
 }
 
 void VirtualDesktop::MoveMouse(ScreenPoint at) const {
-  Run({"xdotool", "mousemove", "--sync", std::to_string(at.x), std::to_string(at.y)});
+  // Not xdotool's own --sync: it waits for a motion that never comes when the pointer is
+  // already there.
+  Run({"xdotool", "mousemove", std::to_string(at.x), std::to_string(at.y)});
+  const std::string expected = "x:" + std::to_string(at.x) + " y:" + std::to_string(at.y) + " ";
+  WaitUntil([&] { return Run({"xdotool", "getmouselocation"}).compare(0, expected.size(), expected) == 0; }, 10s);
 }
 
 void VirtualDesktop::Click(ScreenPoint at, int button) const {

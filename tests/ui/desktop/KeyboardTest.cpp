@@ -76,6 +76,20 @@ TEST_F(KeyboardTest, AddressKeysSelectTheWholeAddressWhereverTheFocusIs) {
   EXPECT_EQ(site.Count("/start"), 1);
 }
 
+TEST_F(KeyboardTest, CopyAndPasteKeysWorkOnTheAddressBoxText) {
+  Start(site.Url("/start"));
+  ASSERT_TRUE(program.Click("address"));
+  desktop.Key("ctrl+a");
+  desktop.Type(site.Url("/copied"));
+  desktop.Key("ctrl+a");
+  desktop.Key("ctrl+c");
+  desktop.Key("BackSpace");
+  // The box is empty now; what comes back is what was copied.
+  desktop.Key("ctrl+v");
+  desktop.Key("Return");
+  EXPECT_TRUE(site.WaitForRequests("/copied")) << program.Output();
+}
+
 TEST_F(KeyboardTest, TabLeadsFromTheAddressBoxIntoTheCurrentPageWindow) {
   site.Page("/form-first", FormPage("first"));
   site.Page("/form-second", FormPage("second"));
