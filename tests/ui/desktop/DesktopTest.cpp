@@ -32,6 +32,24 @@ bool DesktopTest::WaitForPageCount(int count, std::chrono::milliseconds timeout)
   return program.WaitForWidgets([&](const WidgetMap& map) { return map.PageCount() == count; }, timeout);
 }
 
+bool DesktopTest::WaitForPageAddressContaining(int index, const std::string& part) const {
+  return program.WaitForWidgets([&](const WidgetMap& map) {
+    const auto page = map.Page(index);
+    return page && !page->Has("loading") && page->Value("url").find(part) != std::string::npos;
+  });
+}
+
+bool DesktopTest::WaitForFocusedField(int index) const {
+  const auto isRing = [](const Rgb& c) { return c.red > 180 && c.green > 90 && c.green < 190 && c.blue < 80; };
+  return WaitUntil(
+      [&] {
+        const auto view = program.Widgets().PageView(index);
+        const auto screen = desktop.Screenshot();
+        return view && screen && screen->Count(view->rect, isRing) > 20;
+      },
+      std::chrono::seconds(60));
+}
+
 std::vector<ScreenRect> DesktopTest::PageLinks(int index) const {
   const auto view = program.Widgets().PageView(index);
   const auto screen = desktop.Screenshot();

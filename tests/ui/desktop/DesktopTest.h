@@ -32,6 +32,11 @@ class DesktopTest : public ::testing::Test {
   std::vector<ScreenRect> FirstLineOfLinks(int index) const;
   // Clicks into page window `index`'s page near its bottom left, away from its content.
   void ClickIntoPage(int index) const;
+  // Waits until the page window `index` has finished loading an address containing `part`.
+  bool WaitForPageAddressContaining(int index, const std::string& part) const;
+  // The engine rings a focused text field in colour; waits for one inside the page of
+  // window `index`, so keys typed next reach the field and not the page around it.
+  bool WaitForFocusedField(int index) const;
   // Keeps a screenshot for people to look at (in VARNOK_TEST_SCREENSHOTS, when set).
   void KeepScreenshot(const std::string& name) const;
   // Closes the program through its window and expects a clean exit; returns varnok.ini.
