@@ -23,8 +23,8 @@
 #include "ui/ControlIds.h"
 #include "ui/CvarnokView.h"
 #include "ui/FrameShortcuts.h"
-#include "ui/ProgramPictures.h"
 #include "ui/GbkBoundary.h"
+#include "ui/ProgramPictures.h"
 #include "ui/WidgetMapWriter.h"
 #include "ui/WindowPlacement.h"
 
