@@ -21,6 +21,19 @@ class KeyboardTest : public DesktopTest {
   }
 };
 
+TEST_F(KeyboardTest, EnterAndKeypadEnterLoadTheTypedAddressIntoTheCurrentPage) {
+  Start(site.Url("/home"));
+  ASSERT_TRUE(program.TypeAddress(site.Url("/by-return"), "Return"));
+  EXPECT_TRUE(WaitForPage(0, site.Url("/by-return"))) << program.Output();
+  ASSERT_TRUE(program.TypeAddress(site.Url("/by-keypad"), "KP_Enter"));
+  EXPECT_TRUE(WaitForPage(0, site.Url("/by-keypad"))) << program.Output();
+  // An address already in the box is loaded again, each time the key is pressed.
+  ASSERT_TRUE(program.TypeAddress(site.Url("/by-return"), "Return"));
+  EXPECT_TRUE(site.WaitForRequests("/by-return", 2));
+  // All of it went into the one page window there was.
+  EXPECT_EQ(program.Widgets().PageCount(), 1);
+}
+
 TEST_F(KeyboardTest, BackForwardAndReloadKeysWorkFromTheAddressBoxAndFromThePage) {
   Start(site.Url("/a"));
   ASSERT_TRUE(program.TypeAddress(site.Url("/b")));
