@@ -112,7 +112,7 @@ TEST_F(KeyboardTest, TabLeadsFromTheAddressBoxIntoTheCurrentPageWindow) {
   EXPECT_EQ(site.RequestsFor("/typed").front().query, "who=second&q=hello");
 }
 
-TEST_F(KeyboardTest, CtrlNOpensEmptyPageWindowsAndCtrlWClosesTheCurrentOne) {
+TEST_F(KeyboardTest, CtrlNOpensEmptyPageWindowsAndCtrlWOrCtrlF4ClosesTheCurrentOne) {
   Start(site.Url("/start"));
   desktop.Key("ctrl+n");  // focus in the address box
   ASSERT_TRUE(WaitForPageCount(2));
@@ -129,6 +129,10 @@ TEST_F(KeyboardTest, CtrlNOpensEmptyPageWindowsAndCtrlWClosesTheCurrentOne) {
   EXPECT_TRUE(WaitForPageCount(2));
   ClickIntoAddressBox();
   desktop.Key("ctrl+w");
+  EXPECT_TRUE(WaitForPageCount(1));
+  desktop.Key("ctrl+n");
+  ASSERT_TRUE(WaitForPageCount(2));
+  desktop.Key("ctrl+F4");
   EXPECT_TRUE(WaitForPageCount(1));
 }
 
