@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <stdexcept>
 
 #include "support/ChildProcess.h"
 
@@ -10,9 +11,10 @@ using namespace std::chrono_literals;
 void DesktopTest::Start(const std::string& home, const std::vector<std::string>& favorites,
                         const std::vector<std::string>& history) {
   program.WriteIni(home, favorites, history);
-  ASSERT_TRUE(program.Start()) << "the main window never showed:\n" << program.Output();
-  ASSERT_TRUE(program.Activate());
-  ASSERT_TRUE(WaitForPageIdle(0)) << program.Output();
+  // Thrown, so the test ends here rather than waiting out every later step.
+  if (!program.Start()) throw std::runtime_error("the main window never showed:\n" + program.Output());
+  if (!program.Activate()) throw std::runtime_error("the main window cannot be activated");
+  if (!WaitForPageIdle(0)) throw std::runtime_error("the home page never loaded:\n" + program.Output());
 }
 
 bool DesktopTest::WaitForPageIdle(int index, std::chrono::milliseconds timeout) const {

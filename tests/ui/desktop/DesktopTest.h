@@ -16,8 +16,8 @@ class DesktopTest : public ::testing::Test {
   // A failed test leaves a picture of the screen as it was at the end.
   void TearDown() override;
 
-  // Writes varnok.ini and starts the program; the test stops at once when its window
-  // never comes up. `home` is loaded into the first page window at start-up.
+  // Writes varnok.ini and starts the program; the test stops at once (an exception) when
+  // its window never comes up. `home` is loaded into the first page window at start-up.
   void Start(const std::string& home, const std::vector<std::string>& favorites = {},
              const std::vector<std::string>& history = {});
   // Waits until the page window `index` shows a page and has stopped loading.
