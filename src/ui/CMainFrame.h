@@ -11,6 +11,7 @@ class CClientWnd;
 class CPathDialogBar;
 class CSystemDialogBar;
 class CvarnokView;
+class FrameShortcuts;
 class QMdiSubWindow;
 class QToolBar;
 class QWebEngineView;
@@ -58,6 +59,10 @@ class CMainFrame : public QMainWindow {
   void navigateTypedAddressHere();
   // Shows or hides the address bar.
   void toggleAddressBar();
+  // Puts the keyboard focus into the address box with its whole text selected.
+  void focusAddressBox();
+  // The current page started or stopped loading, or another page became current.
+  void onCurrentPageStateChanged();
 
   // Notices from other threads, delivered as queued calls.
   void onSystemMessagesChanged();
@@ -86,6 +91,7 @@ class CMainFrame : public QMainWindow {
   QMenu* createPopupMenu() override { return nullptr; }
 
  private:
+  void drawThroughOpenGlFromTheStart();
   void createBars();
   void createHiddenBars();
   void createAddressBar();
@@ -95,6 +101,10 @@ class CMainFrame : public QMainWindow {
   void onAddressChosen(int index);
   bool handleAddressBoxKey(QKeyEvent* key);
   void loadSidePagesAfterFirstPage();
+  // Tiles the page windows again unless the user has maximized one (new windows then
+  // open maximized and the maximized one fills the area by itself).
+  void retileUnlessMaximized();
+  bool focusCurrentPage();
 
   AppState& state_;
   CClientWnd* clientWnd_;
@@ -106,5 +116,6 @@ class CMainFrame : public QMainWindow {
   CSystemDialogBar* systemBar_ = nullptr;
   QToolBar* addressBarHost_ = nullptr;
   CBrowserDialogbar* addressBar_ = nullptr;
+  FrameShortcuts* shortcuts_ = nullptr;
   bool started_ = false;
 };

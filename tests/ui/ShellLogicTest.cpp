@@ -2,6 +2,7 @@
 
 #include <numeric>
 
+#include "platform/GbkCodec.h"
 #include "ui/AddressTrim.h"
 #include "ui/CBrowserDialogbar.h"
 #include "ui/GbkBoundary.h"
@@ -62,16 +63,75 @@ TEST(AddressTrimTest, RemovesSingleByteBlanksAndKeepsDoubleByteCharactersWhole) 
   EXPECT_EQ(TrimGbkBlanks(" \x81\x40 "), "\x81\x40");
 }
 
-TEST(GbkBoundaryTest, AddressesKeepTheirGbkBytesThroughTheEngine) {
+// 你好 and 网址导航 in GBK; 你好 as the engine writes it (UTF-8 escapes).
+const std::string kHelloGbk = "\xc4\xe3\xba\xc3";
+const std::string kHelloEscaped = "%E4%BD%A0%E5%A5%BD";
+
+// Every byte above 0x7F belongs to a GBK character.
+bool IsCleanGbk(const std::string& text) { return platform::Utf8ToGbkExactly(platform::GbkToUtf8(text)) == text; }
+
+TEST(GbkBoundaryTest, AddressesFromTheEngineBecomeGbkAndLeadBackToTheSamePlace) {
+  // A query a UTF-8 site wrote reads back as the characters, which GBK holds.
+  const QUrl page("http://h/echo?q=" + QString::fromLatin1(kHelloEscaped.c_str()));
+  EXPECT_EQ(gbk_boundary::GbkFromUrl(page), "http://h/echo?q=" + kHelloGbk);
+  // A path does too, and opened again it is the very same request.
+  const QUrl folder("http://h/" + QString::fromLatin1(kHelloEscaped.c_str()) + "/x?a=1");
+  const std::string stored = gbk_boundary::GbkFromUrl(folder);
+  EXPECT_EQ(stored, "http://h/" + kHelloGbk + "/x?a=1");
+  EXPECT_EQ(gbk_boundary::UrlFromGbk(stored).toEncoded(), folder.toEncoded());
+
+  // A query travels in GBK, as the portal expects and as links in our GBK pages do.
   const std::string portal = "http://portal.example/MenuTypeAction.do?type=" + kNavigationGbk;
-  const QUrl url = gbk_boundary::UrlFromGbk(portal);
-  EXPECT_EQ(url.toEncoded().toStdString(), "http://portal.example/MenuTypeAction.do?type=%CD%F8%D6%B7%B5%BC%BA%BD");
-  EXPECT_EQ(gbk_boundary::GbkFromUrl(url), portal);
-  // ASCII escapes keep their meaning; an empty URL is an empty address.
-  EXPECT_EQ(gbk_boundary::GbkFromUrl(QUrl("http://h/a%26b")), "http://h/a%26b");
+  const QUrl portalUrl = gbk_boundary::UrlFromGbk(portal);
+  EXPECT_EQ(portalUrl.toEncoded().toStdString(), "http://portal.example/MenuTypeAction.do?type=%CD%F8%D6%B7%B5%BC%BA%BD");
+  EXPECT_EQ(gbk_boundary::GbkFromUrl(portalUrl), portal);
+  // A path travels in UTF-8, as in every page.
+  const std::string path = "http://h/" + kHelloGbk + "/";
+  EXPECT_EQ(gbk_boundary::UrlFromGbk(path).toEncoded().toStdString(), "http://h/" + kHelloEscaped + "/");
+  EXPECT_EQ(gbk_boundary::GbkFromUrl(gbk_boundary::UrlFromGbk(path)), path);
   EXPECT_EQ(gbk_boundary::GbkFromUrl(QUrl()), "");
-  // Without a scheme the text is taken as a host name.
-  EXPECT_EQ(gbk_boundary::UrlFromGbk("www.example.com").scheme(), "http");
+}
+
+TEST(GbkBoundaryTest, WhatGbkCannotHoldKeepsItsEscapes) {
+  struct Case {
+    const char* engine;
+    std::string stored;
+    bool sameRequestAgain;  // false where a UTF-8 query comes back as GBK characters
+  };
+  const Case cases[] = {
+      // A character beyond GBK between two it holds; lower-case escapes read alike.
+      {"http://h/%e4%bd%a0%F0%9F%98%80%E5%A5%BD", "http://h/\xc4\xe3%F0%9F%98%80\xba\xc3", true},
+      // In a path, bytes that are no UTF-8, cut sequences, overlong forms and surrogates
+      // stay exactly as they were.
+      {"http://h/%C4%E3%BA%C3/", "http://h/%C4%E3%BA%C3/", true},
+      {"http://h/%E4%BD", "http://h/%E4%BD", true},
+      {"http://h/%C0%AF%ED%A0%80", "http://h/%C0%AF%ED%A0%80", true},
+      // In a query, GBK characters (a GBK site's own links, ours) read back as GBK, also
+      // one whose second byte is ASCII; bytes that are neither stay.
+      {"http://h/s?wd=%C4%E3%BA%C3&x=%81%40", "http://h/s?wd=\xc4\xe3\xba\xc3&x=\x81\x40", true},
+      {"http://h/s?wd=%FF%FF", "http://h/s?wd=%FF%FF", true},
+      // An escaped character after UTF-8 text is not taken for half of a GBK one.
+      {"http://h/s?q=%E4%BD%A0%5B", "http://h/s?q=\xc4\xe3%5B", false},
+      // Escapes of ASCII keep their meaning.
+      {"http://h/a%26b%2F%20c?x=%26", "http://h/a%26b%2F%20c?x=%26", true},
+  };
+  for (const Case& c : cases) {
+    const QUrl url = QUrl::fromEncoded(c.engine);
+    const std::string stored = gbk_boundary::GbkFromUrl(url);
+    EXPECT_EQ(stored, c.stored) << c.engine;
+    EXPECT_TRUE(IsCleanGbk(stored)) << c.engine;
+    if (c.sameRequestAgain) EXPECT_EQ(gbk_boundary::UrlFromGbk(stored).toEncoded(), url.toEncoded()) << c.engine;
+  }
+}
+
+TEST(GbkBoundaryTest, TypedAddressesBecomeGbkAndSchemelessOnesAreRecordedAsLoaded) {
+  EXPECT_EQ(gbk_boundary::AddressToGbk(QString::fromUtf8("http://h/你好😀")), "http://h/" + kHelloGbk + "%F0%9F%98%80");
+  EXPECT_EQ(gbk_boundary::AddressToGbk(QString::fromUtf8("网址导航")), kNavigationGbk);
+  EXPECT_EQ(gbk_boundary::AddressAsNavigated("localhost:8000/a.html"), "http://localhost:8000/a.html");
+  EXPECT_EQ(gbk_boundary::AddressAsNavigated("www.example.com"), "http://www.example.com");
+  EXPECT_EQ(gbk_boundary::AddressAsNavigated("/tmp/a.htm"), "file:///tmp/a.htm");
+  // An address that names its scheme is recorded as given.
+  EXPECT_EQ(gbk_boundary::AddressAsNavigated("http://Example.COM"), "http://Example.COM");
   EXPECT_EQ(gbk_boundary::FromGbk(kNavigationGbk), QString::fromUtf8("网址导航"));
   EXPECT_EQ(gbk_boundary::ToGbk(QString::fromUtf8("网址导航")), kNavigationGbk);
 }

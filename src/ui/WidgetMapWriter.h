@@ -1,0 +1,31 @@
+#pragma once
+#include <QObject>
+#include <QString>
+
+class CMainFrame;
+class QTimer;
+class QWidget;
+
+// Reports where the main window's controls and page windows are on the screen, for tools
+// that drive the browser with real input (the window tests). Only active when the
+// environment variable VARNOK_WIDGET_MAP names a file; the file is then rewritten,
+// atomically, whenever the picture changes. One line per widget:
+// "name x y width height flag...", names as the widgets' object names, page windows as
+// "page.N" and "page.N.view" in creation order, a page window's flags including the
+// encoded address of its page ("url=...").
+class WidgetMapWriter : public QObject {
+  Q_OBJECT
+
+ public:
+  // Starts reporting for `frame` when the variable is set; otherwise does nothing.
+  static void AttachIfRequested(CMainFrame* frame);
+
+ private:
+  WidgetMapWriter(CMainFrame* frame, const QString& path);
+  QString Describe() const;
+  void WriteIfChanged();
+
+  CMainFrame* frame_;
+  QString path_;
+  QString written_;
+};

@@ -1,0 +1,182 @@
+#include "support/desktop/TestSite.h"
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "support/ChildProcess.h"
+#include "support/RawHttp.h"
+
+namespace {
+
+constexpr int kPollMs = 100;
+
+TestSite::Request ParseHead(const std::string& head) {
+  TestSite::Request request;
+  request.head = head;
+  const size_t lineEnd = head.find("\r\n");
+  const std::string line = head.substr(0, lineEnd);
+  const size_t firstSpace = line.find(' ');
+  const size_t secondSpace = line.find(' ', firstSpace + 1);
+  if (firstSpace == std::string::npos) return request;
+  request.method = line.substr(0, firstSpace);
+  request.target = line.substr(firstSpace + 1, secondSpace == std::string::npos ? std::string::npos : secondSpace - firstSpace - 1);
+  const size_t question = request.target.find('?');
+  request.path = request.target.substr(0, question);
+  if (question != std::string::npos) request.query = request.target.substr(question + 1);
+  return request;
+}
+
+std::string EscapeHtml(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '<') out += "&lt;";
+    else if (c == '>') out += "&gt;";
+    else if (c == '&') out += "&amp;";
+    else out += c;
+  }
+  return out;
+}
+
+void SendAll(int fd, const std::string& bytes) {
+  size_t sent = 0;
+  while (sent < bytes.size()) {
+    const ssize_t n = send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+    if (n <= 0) return;
+    sent += static_cast<size_t>(n);
+  }
+}
+
+}  // namespace
+
+TestSite::TestSite() {
+  listener_ = ListenOnLoopback(&port_, 64);
+  acceptor_ = std::thread([this] { AcceptLoop(); });
+}
+
+TestSite::~TestSite() {
+  stopping_ = true;
+  acceptor_.join();
+  for (std::thread& connection : connections_) connection.join();
+  if (listener_ >= 0) close(listener_);
+}
+
+std::string TestSite::Url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(port_) + path; }
+
+void TestSite::Page(const std::string& path, const std::string& html, const std::string& contentType) {
+  std::lock_guard<std::mutex> hold(lock_);
+  pages_[path] = {contentType, html};
+}
+
+void TestSite::Hold(const std::string& path) {
+  std::lock_guard<std::mutex> hold(lock_);
+  held_.insert(path);
+}
+
+std::vector<TestSite::Request> TestSite::Requests() const {
+  std::lock_guard<std::mutex> hold(lock_);
+  return requests_;
+}
+
+std::vector<TestSite::Request> TestSite::RequestsFor(const std::string& path) const {
+  std::vector<Request> matching;
+  for (const Request& request : Requests())
+    if (request.path == path) matching.push_back(request);
+  return matching;
+}
+
+bool TestSite::WaitForRequests(const std::string& path, int count, std::chrono::milliseconds timeout) const {
+  return WaitUntil([&] { return Count(path) >= count; }, timeout);
+}
+
+bool TestSite::WaitForAbandoned(const std::string& path, std::chrono::milliseconds timeout) const {
+  return WaitUntil(
+      [&] {
+        for (const Request& request : RequestsFor(path))
+          if (request.abandoned) return true;
+        return false;
+      },
+      timeout);
+}
+
+void TestSite::AcceptLoop() {
+  // The browser opens connections ahead of need and may never use them, so every
+  // connection gets a thread of its own and an idle one blocks nobody.
+  while (!stopping_) {
+    pollfd p{listener_, POLLIN, 0};
+    if (poll(&p, 1, kPollMs) <= 0) continue;
+    const int client = accept(listener_, nullptr, nullptr);
+    if (client < 0) continue;
+    connections_.emplace_back([this, client] { Serve(client); });
+  }
+}
+
+void TestSite::Serve(int client) {
+  std::string head;
+  char buffer[8192];
+  while (!stopping_ && head.find("\r\n\r\n") == std::string::npos) {
+    pollfd p{client, POLLIN, 0};
+    if (poll(&p, 1, kPollMs) <= 0) continue;
+    const ssize_t n = recv(client, buffer, sizeof buffer, 0);
+    if (n <= 0) break;
+    head.append(buffer, static_cast<size_t>(n));
+  }
+  if (head.find("\r\n\r\n") != std::string::npos) {
+    const Request request = ParseHead(head.substr(0, head.find("\r\n\r\n") + 4));
+    size_t index = 0;
+    bool held = false;
+    {
+      std::lock_guard<std::mutex> hold(lock_);
+      index = requests_.size();
+      requests_.push_back(request);
+      held = held_.count(request.path) > 0;
+    }
+    if (held)
+      WaitForClientToLeave(client, index);
+    else
+      Answer(client, request);
+  }
+  close(client);
+}
+
+void TestSite::Answer(int client, const Request& request) {
+  std::string type = "text/html; charset=utf-8";
+  std::string body = "<html><head><title>" + EscapeHtml(request.path) + "</title></head><body>" +
+                     EscapeHtml(request.target) + "</body></html>";
+  int status = 200;
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    auto page = pages_.find(request.path);
+    if (page != pages_.end()) {
+      type = page->second.first;
+      body = page->second.second;
+    } else if (request.path == "/favicon.ico") {
+      status = 404;
+    }
+  }
+  const std::string answer = "HTTP/1.1 " + std::to_string(status) + (status == 200 ? " OK" : " Not Found") +
+                             "\r\nContent-Type: " + type + "\r\nContent-Length: " + std::to_string(body.size()) +
+                             "\r\nCache-Control: no-store\r\nConnection: close\r\n\r\n" +
+                             (request.method == "HEAD" ? std::string() : body);
+  SendAll(client, answer);
+  shutdown(client, SHUT_WR);
+  // Let the client read everything before the descriptor goes.
+  char buffer[1024];
+  for (int i = 0; i < 20; ++i) {
+    pollfd p{client, POLLIN, 0};
+    if (poll(&p, 1, kPollMs) > 0 && recv(client, buffer, sizeof buffer, 0) <= 0) break;
+  }
+}
+
+void TestSite::WaitForClientToLeave(int client, size_t requestIndex) {
+  char buffer[1024];
+  while (!stopping_) {
+    pollfd p{client, POLLIN, 0};
+    if (poll(&p, 1, kPollMs) <= 0) continue;
+    if (recv(client, buffer, sizeof buffer, 0) <= 0) {
+      std::lock_guard<std::mutex> hold(lock_);
+      requests_[requestIndex].abandoned = true;
+      return;
+    }
+  }
+}
