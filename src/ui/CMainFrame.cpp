@@ -5,7 +5,6 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QQuickWidget>
-#include <QTimer>
 #include <QToolBar>
 #include <QWebEngineView>
 
@@ -73,6 +72,7 @@ void CMainFrame::createHiddenBars() {
   connect(buttonBar_, &CButtonDialogBar::browserButtonClicked, this, &CMainFrame::toggleAddressBar);
   systemBar_ = new CSystemDialogBar;
   systemBarHost_ = addBarHost(systemBar_, Qt::RightToolBarArea);
+  connect(systemBarHost_, &QToolBar::visibilityChanged, this, &CMainFrame::onSideBarShown);
   pathBarHost_->hide();
   buttonBarHost_->hide();
   systemBarHost_->hide();
@@ -134,26 +134,27 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 void CMainFrame::onStartup() {
   started_ = true;
   navigate(state_.CurrentUrl(), true);
-  loadSidePagesAfterFirstPage();
 }
 
-// The side pages would compete with the first page for the engine (a renderer each, and
-// requests queued ahead of the page's own), so they are requested once the first page
-// has finished loading, or after a short while should it be slow to finish.
-void CMainFrame::loadSidePagesAfterFirstPage() {
-  static constexpr int kLatestMs = 2000;
-  if (CvarnokView* first = activeView())
-    connect(first, &QWebEngineView::loadFinished, this, &CMainFrame::loadSidePages, Qt::SingleShotConnection);
-  QTimer::singleShot(kLatestMs, this, &CMainFrame::loadSidePages);
-}
-
-void CMainFrame::loadSidePages() {
-  // Asked at request time, so the pages come from the port the server actually listens on.
-  if (systemBar_ && !systemBar_->pagesRequested()) systemBar_->loadPages(gbk_boundary::FromGbk(state_.LocalBaseUrl()));
+// The side pages are two more renderer processes of the engine, for a bar that is hidden
+// and that nothing on screen shows, so they are only requested when the bar is shown.
+// The server's base URL is asked for then, so they come from the port it listens on.
+void CMainFrame::onSideBarShown(bool visible) {
+  if (!visible || !systemBar_) return;
+  const QString base = gbk_boundary::FromGbk(state_.LocalBaseUrl());
+  if (!systemBar_->pagesRequested())
+    systemBar_->loadPages(base);
+  else if (sideMessagesStale_)
+    systemBar_->reloadMessagePage(base);
+  sideMessagesStale_ = false;
 }
 
 void CMainFrame::onSystemMessagesChanged() {
   if (!started_ || !systemBar_) return;
+  if (!systemBarHost_->isVisible()) {
+    sideMessagesStale_ = true;
+    return;
+  }
   // Dropped while the page is still loading; requested from the server's current port.
   systemBar_->refreshMessagePage(gbk_boundary::FromGbk(state_.LocalBaseUrl()));
 }

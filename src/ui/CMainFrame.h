@@ -64,11 +64,11 @@ class CMainFrame : public QMainWindow {
   // The current page started or stopped loading, or another page became current.
   void onCurrentPageStateChanged();
 
-  // Notices from other threads, delivered as queued calls.
+  // Notices from other threads, delivered as queued calls. A system-message notice
+  // refreshes the message page while its side bar is in sight; one that comes while the
+  // bar is hidden is kept for the moment the bar is shown.
   void onSystemMessagesChanged();
   void onStartup();
-  // Requests the side bar's pages from the embedded server (once; later calls do nothing).
-  void loadSidePages();
 
   CBrowserDialogbar* addressBar() const { return addressBar_; }
   CClientWnd* clientArea() const { return clientWnd_; }
@@ -77,6 +77,7 @@ class CMainFrame : public QMainWindow {
   CPathDialogBar* pathBar() const { return pathBar_; }
   CButtonDialogBar* buttonBar() const { return buttonBar_; }
   CSystemDialogBar* systemBar() const { return systemBar_; }
+  QToolBar* systemBarHost() const { return systemBarHost_; }
   QToolBar* addressBarHost() const { return addressBarHost_; }
 
  signals:
@@ -100,7 +101,9 @@ class CMainFrame : public QMainWindow {
   void onPageWindowActivated(QMdiSubWindow* window);
   void onAddressChosen(int index);
   bool handleAddressBoxKey(QKeyEvent* key);
-  void loadSidePagesAfterFirstPage();
+  // The side bar came into sight: its pages are requested the first time, and the
+  // message page is reloaded when notices came while it was out of sight.
+  void onSideBarShown(bool visible);
   // Tiles the page windows again unless the user has maximized one (new windows then
   // open maximized and the maximized one fills the area by itself).
   void retileUnlessMaximized();
@@ -118,4 +121,5 @@ class CMainFrame : public QMainWindow {
   CBrowserDialogbar* addressBar_ = nullptr;
   FrameShortcuts* shortcuts_ = nullptr;
   bool started_ = false;
+  bool sideMessagesStale_ = false;
 };

@@ -39,10 +39,14 @@ void CSystemDialogBar::layoutControls(const QSize& hostSize) {
 
 bool CSystemDialogBar::refreshMessagePage(const QString& localBaseUrl) {
   if (!messages_->readyStateComplete()) return false;
+  reloadMessagePage(localBaseUrl);
+  return true;
+}
+
+void CSystemDialogBar::reloadMessagePage(const QString& localBaseUrl) {
   if (localBaseUrl != localBaseUrl_) {
     loadPages(localBaseUrl);
   } else {
     messages_->refresh();
   }
-  return true;
 }

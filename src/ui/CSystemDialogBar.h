@@ -8,7 +8,7 @@ class CExplorer2;
 // The right-hand side bar (template 132) with its two side pages: the advertisement page
 // guanggao.htm (control 1013), kept out of sight, and the system-message page
 // sysmsg.htm (control 1015), which fills the bar. Both come from the embedded server.
-// The main frame creates this bar hidden; its pages keep loading all the same.
+// The main frame creates this bar hidden and has its pages requested when it is shown.
 class CSystemDialogBar : public QWidget {
   Q_OBJECT
 
@@ -33,6 +33,9 @@ class CSystemDialogBar : public QWidget {
   // pages were requested (it moved off a busy port), both pages are requested again from
   // the new one. Returns whether the message page was reloaded.
   bool refreshMessagePage(const QString& localBaseUrl);
+  // Reloads the message page whether or not it has finished loading (from the new base
+  // URL, with the advertisement page, when the server has moved).
+  void reloadMessagePage(const QString& localBaseUrl);
 
   CExplorer1* advertisementPage() const { return advertisement_; }
   CExplorer2* messagePage() const { return messages_; }

@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QPushButton>
@@ -21,7 +20,6 @@
 #include "ui/CBrowserDialogbar.h"
 #include "ui/CBusyStatic.h"
 #include "ui/CButtonDialogBar.h"
-#include "ui/CExplorer1.h"
 #include "ui/CExplorer2.h"
 #include "ui/CPathDialogBar.h"
 #include "ui/CSystemDialogBar.h"
@@ -323,35 +321,6 @@ TEST_F(FrameTest, HiddenBarsStayHiddenAndTheirBrowserButtonTogglesTheAddressBar)
   EXPECT_TRUE(frame->addressBarHost()->isVisible());
   EXPECT_FALSE(frame->systemBar()->isVisible());
   EXPECT_EQ(frame->systemMessagePage(), static_cast<QWebEngineView*>(frame->systemBar()->messagePage()));
-}
-
-// The side pages stay unrequested while the first page loads (they would compete with it
-// for the engine); afterwards they come from the server's current base URL.
-TEST(FrameStartupTest, SidePagesAreRequestedOnlyOnceTheFirstPageHasLoaded) {
-  QElapsedTimer sinceStart;
-  sinceStart.start();
-  FrameFixture fixture;
-  CSystemDialogBar* bar = fixture.frame->systemBar();
-  CvarnokView* first = fixture.frame->activeView();
-  bool firstFinished = false, sideStartedEarly = false, sideStarted = false;
-  QObject::connect(first, &QWebEngineView::loadFinished, [&] { firstFinished = true; });
-  QObject::connect(bar->messagePage(), &QWebEngineView::loadStarted, [&] {
-    // Past the fall-back delay the pages may be requested without waiting any longer.
-    if (!sideStarted && !firstFinished && sinceStart.elapsed() < 2000) sideStartedEarly = true;
-    sideStarted = true;
-  });
-  const QString base = gbk_boundary::FromGbk(fixture.state->LocalBaseUrl());
-  EXPECT_FALSE(bar->pagesRequested());
-  // A system-message notice before the request is dropped and requests nothing.
-  EXPECT_FALSE(bar->refreshMessagePage(base));
-  EXPECT_FALSE(bar->pagesRequested());
-
-  ASSERT_TRUE(FrameFixture::WaitLoaded(first, fixture.FileUrl("a.htm")));
-  ASSERT_TRUE(QTest::qWaitFor([&] { return sideStarted; }, 20000));
-  EXPECT_FALSE(sideStartedEarly);
-  // Nothing listens on that port here; the address asked for is what counts.
-  EXPECT_EQ(bar->messagePage()->page()->requestedUrl().toString(), base + "sysmsg.htm");
-  EXPECT_EQ(bar->advertisementPage()->page()->requestedUrl().toString(), base + "guanggao.htm");
 }
 
 }  // namespace
