@@ -68,10 +68,10 @@ class AppState : public SmallObjectBase {
   void DeleteHistory(int index);
   void ClearHistory();
 
-  // Page writers: scj.htm, menu.htm; AddSystemMessage writes sysmsg.htm and tells the
-  // main window.
-  void WriteFavoritesPage();
-  void WriteMenuPage();
+  // Page writers: scj.htm, menu.htm (false when the page could not be written);
+  // AddSystemMessage writes sysmsg.htm and tells the main window.
+  bool WriteFavoritesPage();
+  bool WriteMenuPage();
   void AddSystemMessage(const std::string& sender, const std::string& text);
 
   bool QuitFlag() const { return quit_.load(); }
@@ -79,13 +79,14 @@ class AppState : public SmallObjectBase {
   bool MaximizedPages() const { return maximizedPages_.load(); }
   void SetMaximizedPages(bool on) { maximizedPages_.store(on); }
 
-  // Writes varnok.ini from the current state (the destructor does this).
-  void Save() const;
+  // Writes varnok.ini from the current state (the destructor does this); false when
+  // the file could not be written.
+  bool Save() const;
 
  private:
   void Load();
   void AddFavoriteLocked(const std::string& url);
-  void WriteFavoritesPageLocked() const;
+  bool WriteFavoritesPageLocked() const;
   std::string LocalBaseUrlLocked() const;
 
   mutable std::mutex lock_;

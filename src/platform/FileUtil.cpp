@@ -53,4 +53,15 @@ bool FileExists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0;
 }
 
+bool DirectoryWritable(const std::string& directory) {
+  std::string probe = directory;
+  if (!probe.empty() && probe.back() != '/') probe.push_back('/');
+  probe += ".varnok-write-test.XXXXXX";
+  const int fd = ::mkstemp(&probe[0]);
+  if (fd < 0) return false;
+  ::close(fd);
+  ::unlink(probe.c_str());
+  return true;
+}
+
 }  // namespace platform

@@ -16,4 +16,8 @@ bool ReadWholeFile(const std::string& path, std::string* bytes);
 
 bool FileExists(const std::string& path);
 
+// True when a file can really be made in `directory` (tried with a temporary file that
+// is removed at once), whatever the permission bits suggest.
+bool DirectoryWritable(const std::string& directory);
+
 }  // namespace platform

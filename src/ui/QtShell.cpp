@@ -31,7 +31,7 @@ void ExitOnFatalDuringStartup(QtMsgType type, const QMessageLogContext& context,
 
 }  // namespace
 
-int RunQtShell(int argc, char** argv, const std::string& commandLine) {
+int RunQtShell(int argc, char** argv, const std::string& commandLine, std::vector<std::string> addresses) {
   if (!DisplayAvailable()) {
     std::fputs(kNoDisplay, stderr);
     return 2;
@@ -44,6 +44,6 @@ int RunQtShell(int argc, char** argv, const std::string& commandLine) {
   qInstallMessageHandler(previousHandler);
 
   QtWindowSystem windows;
-  VarnokApp app(windows, commandLine);
+  VarnokApp app(windows, commandLine, std::move(addresses));
   return app.Run();
 }

@@ -11,7 +11,9 @@ class QWidget;
 // environment variable VARNOK_WIDGET_MAP names a file; the file is then rewritten,
 // atomically, whenever the picture changes. One line per widget:
 // "name x y width height flag...", names as the widgets' object names, page windows as
-// "page.N" and "page.N.view" in creation order.
+// "page.N" and "page.N.view" (with its page's address) in creation order, the status bar as "status" with its text,
+// the downloads window as "downloads" and each of its rows as "download.N" with
+// ".progress", ".cancel", ".open" and ".folder".
 class WidgetMapWriter : public QObject {
   Q_OBJECT
 
@@ -22,6 +24,7 @@ class WidgetMapWriter : public QObject {
  private:
   WidgetMapWriter(CMainFrame* frame, const QString& path);
   QString Describe() const;
+  QString DescribeDownloads() const;
   void WriteIfChanged();
 
   CMainFrame* frame_;

@@ -21,6 +21,8 @@ class WidgetMap {
     ScreenRect rect;
     std::set<std::string> flags;
     bool Has(const std::string& flag) const { return flags.count(flag) > 0; }
+    // The value of a "key=value" flag ("text" comes %-decoded); empty when absent.
+    std::string Value(const std::string& key) const;
   };
 
   static WidgetMap Parse(const std::string& text);
