@@ -6,10 +6,11 @@ PACKAGES=(
   build-essential cmake pkg-config
   libace-dev libloki-dev
   libcurl4-openssl-dev libssl-dev
-  qt6-base-dev qt6-webengine-dev qt6-tools-dev-tools libgl-dev
+  qt6-base-dev qt6-webengine-dev qt6-tools-dev-tools qt6-svg-dev libgl-dev
+  qt6-translations-l10n
   fonts-wqy-microhei
   googletest libgtest-dev libgmock-dev
-  xvfb xauth x11-utils imagemagick
+  xvfb xauth x11-utils imagemagick openbox xdotool
   python3 procps
   clang libclang-rt-14-dev
   apache2-utils nginx-light

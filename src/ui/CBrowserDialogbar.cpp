@@ -56,6 +56,8 @@ void CBrowserDialogbar::createControls() {
   addressBox_->setEditable(true);
   // Entries are inserted by the frame's navigation, never by the box on Enter.
   addressBox_->setInsertPolicy(QComboBox::NoInsert);
+  // What is typed stays as typed: no entry is completed into the edit field.
+  addressBox_->setCompleter(nullptr);
   addressBox_->setGeometry(dialog_units::ToPixels(69, 3, 201, kButtonHeight - 1));
   SetControlId(addressBox_, ids::IDC_COMBO_ADDRESS);
   connect(addressBox_, qOverload<int>(&QComboBox::activated), this, &CBrowserDialogbar::addressChosen);

@@ -19,6 +19,7 @@ class CChildFrame : public QMdiSubWindow {
   void showAsNew();
 
  private:
+  void leaveCloseKeysToTheFrame();
   void onWindowStateChanged(Qt::WindowStates oldState, Qt::WindowStates newState);
 
   AppState& state_;

@@ -19,4 +19,5 @@ void CClientWnd::resizeEvent(QResizeEvent* event) {
   QMdiArea::resizeEvent(event);
   // A stretched picture changes everywhere when the area changes size.
   viewport()->update();
+  emit resized();
 }

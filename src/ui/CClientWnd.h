@@ -12,6 +12,10 @@ class CClientWnd : public QMdiArea {
   // The picture as compiled into the program; loaded afresh at every paint.
   static QPixmap BackgroundPicture();
 
+ signals:
+  // The area changed size (the main window was resized, maximized or restored).
+  void resized();
+
  protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;

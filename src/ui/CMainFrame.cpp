@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QOpenGLWidget>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -26,6 +27,7 @@
 #include "ui/ControlIds.h"
 #include "ui/CvarnokView.h"
 #include "ui/DownloadRequestHandler.h"
+#include "ui/FrameShortcuts.h"
 #include "ui/FullScreenController.h"
 #include "ui/GbkBoundary.h"
 #include "ui/SitePermissions.h"
@@ -41,13 +43,29 @@ CMainFrame::CMainFrame(AppState& state, QWidget* parent)
       permissions_(new SitePermissions(this, this)),
       fullScreen_(new FullScreenController(this)) {
   setMinimumSize(800, 600);
+  drawThroughOpenGlFromTheStart();
   setCentralWidget(clientWnd_);
   connect(clientWnd_, &QMdiArea::subWindowActivated, this, &CMainFrame::onPageWindowActivated);
+  // Tiled page windows follow the page area when the main window changes size.
+  connect(clientWnd_, &CClientWnd::resized, this, &CMainFrame::retileUnlessMaximized);
   createBars();
+  shortcuts_ = new FrameShortcuts(this);
   resetMainTitle();
   WidgetMapWriter::AttachIfRequested(this);
   // The first navigation comes once the loop runs, after the frame has been shown.
   QMetaObject::invokeMethod(this, &CMainFrame::onStartup, Qt::QueuedConnection);
+}
+
+// Page views draw through OpenGL. A top-level window first made for plain raster drawing
+// is destroyed and made again when the first page renders; the window manager then gets
+// a new window that never asked to be maximized, and the old one flickers away. A hidden
+// OpenGL child present from the start makes the main window an OpenGL one when it is
+// first created, so it is created once.
+void CMainFrame::drawThroughOpenGlFromTheStart() {
+  auto* anchor = new QOpenGLWidget(this);
+  anchor->setObjectName(QStringLiteral("openGlAnchor"));
+  anchor->setFixedSize(0, 0);
+  anchor->hide();
 }
 
 // Each bar sits in its own host. The path bar, the four-button bar and the side bar
@@ -88,6 +106,10 @@ void CMainFrame::createAddressBar() {
   addressBarHost_ = addBarHost(addressBar_, Qt::TopToolBarArea);
   connect(addressBar_, &CBrowserDialogbar::commandIssued, this, &CMainFrame::handleCommand);
   connect(addressBar_, &CBrowserDialogbar::addressChosen, this, &CMainFrame::onAddressChosen);
+  // A key press from the keyboard reaches the combo box, the focus widget, which hands
+  // it on to its edit field internally; a key sent to the edit field itself skips the
+  // box. Watching both catches the key whichever way it comes, before either acts on it.
+  addressBar_->addressBox()->installEventFilter(this);
   addressBar_->addressBox()->lineEdit()->installEventFilter(this);
   if (CBusyStatic* busy = busyIndicator()) busy->setLoadingQuery([this] { return activePageLoading(); });
 }
@@ -167,6 +189,10 @@ void CMainFrame::showAddress(const std::string& address) {
 
 CvarnokView* CMainFrame::openNewPageWindow() {
   auto* window = new CChildFrame(state_, this);
+  // The others close the gap a closed page window leaves.
+  connect(window, &QObject::destroyed, this, &CMainFrame::retileUnlessMaximized, Qt::QueuedConnection);
+  connect(window->view(), &QWebEngineView::loadStarted, this, &CMainFrame::onCurrentPageStateChanged);
+  connect(window->view(), &QWebEngineView::loadFinished, this, &CMainFrame::onCurrentPageStateChanged);
   clientWnd_->addSubWindow(window);
   window->showAsNew();
   clientWnd_->setActiveSubWindow(window);
@@ -198,6 +224,10 @@ void CMainFrame::tilePageWindows() {
   for (int i = 0; i < windows.size(); ++i) windows[i]->setGeometry(cells[static_cast<size_t>(i)]);
 }
 
+void CMainFrame::retileUnlessMaximized() {
+  if (!state_.MaximizedPages()) tilePageWindows();
+}
+
 void CMainFrame::startBusy() {
   if (CBusyStatic* busy = busyIndicator()) busy->start();
 }
@@ -211,7 +241,12 @@ bool CMainFrame::activePageLoading() const {
   return view && view->isLoading();
 }
 
+void CMainFrame::onCurrentPageStateChanged() {
+  if (shortcuts_) shortcuts_->refresh();
+}
+
 void CMainFrame::onPageWindowActivated(QMdiSubWindow* window) {
+  onCurrentPageStateChanged();
   auto* page = qobject_cast<CChildFrame*>(window);
   if (!page) return;
   const std::string address = page->view()->locationUrl();
@@ -275,8 +310,22 @@ void CMainFrame::tellPageNotWritten(const std::string& path) {
 
 void CMainFrame::toggleAddressBar() { addressBarHost_->setVisible(!addressBarHost_->isVisible()); }
 
+void CMainFrame::focusAddressBox() {
+  QComboBox* box = addressBar_->addressBox();
+  box->setFocus(Qt::ShortcutFocusReason);
+  box->lineEdit()->selectAll();
+}
+
+bool CMainFrame::focusCurrentPage() {
+  CvarnokView* view = activeView();
+  if (!view) return false;
+  // As a Tab key does it: the engine then moves on to the page's first focusable element.
+  view->setFocus(Qt::TabFocusReason);
+  return true;
+}
+
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
-  const bool inAddressBox = watched == addressBar_->addressBox()->lineEdit();
+  const bool inAddressBox = watched == addressBar_->addressBox() || watched == addressBar_->addressBox()->lineEdit();
   if (inAddressBox && (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride)) {
     auto* key = static_cast<QKeyEvent*>(event);
     if (event->type() == QEvent::ShortcutOverride) {
@@ -297,6 +346,9 @@ bool CMainFrame::handleAddressBoxKey(QKeyEvent* key) {
     navigateTypedAddressHere();
     return true;
   }
+  // Tab leads from the box into the page being worked on, not into whichever page
+  // window happens to come first in the focus chain.
+  if (key->key() == Qt::Key_Tab && key->modifiers() == Qt::NoModifier) return focusCurrentPage();
   if (key->matches(QKeySequence::Copy)) {
     edit->copy();
     return true;

@@ -13,6 +13,7 @@ class CPathDialogBar;
 class CSystemDialogBar;
 class CvarnokView;
 class DownloadRequestHandler;
+class FrameShortcuts;
 class FullScreenController;
 class QMdiSubWindow;
 class SitePermissions;
@@ -62,6 +63,10 @@ class CMainFrame : public QMainWindow {
   void navigateTypedAddressHere();
   // Shows or hides the address bar.
   void toggleAddressBar();
+  // Puts the keyboard focus into the address box with its whole text selected.
+  void focusAddressBox();
+  // The current page started or stopped loading, or another page became current.
+  void onCurrentPageStateChanged();
 
   // Addresses from outside (GBK, the command line of this or a later launch): each
   // opens in a new page window, as the go button opens a typed one; anything that would
@@ -104,6 +109,7 @@ class CMainFrame : public QMainWindow {
   QMenu* createPopupMenu() override { return nullptr; }
 
  private:
+  void drawThroughOpenGlFromTheStart();
   void createBars();
   void createHiddenBars();
   void createAddressBar();
@@ -114,6 +120,10 @@ class CMainFrame : public QMainWindow {
   bool handleAddressBoxKey(QKeyEvent* key);
   void loadSidePagesAfterFirstPage();
   void tellPageNotWritten(const std::string& path);
+  // Tiles the page windows again unless the user has maximized one (new windows then
+  // open maximized and the maximized one fills the area by itself).
+  void retileUnlessMaximized();
+  bool focusCurrentPage();
 
   AppState& state_;
   CClientWnd* clientWnd_;
@@ -125,6 +135,7 @@ class CMainFrame : public QMainWindow {
   CSystemDialogBar* systemBar_ = nullptr;
   QToolBar* addressBarHost_ = nullptr;
   CBrowserDialogbar* addressBar_ = nullptr;
+  FrameShortcuts* shortcuts_ = nullptr;
   bool started_ = false;
   DownloadRequestHandler* downloads_;
   SitePermissions* permissions_;

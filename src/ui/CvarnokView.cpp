@@ -6,7 +6,6 @@
 #include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QShortcut>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineFullScreenRequest>
 #include <QWebEngineSettings>
@@ -34,9 +33,6 @@ CvarnokView::CvarnokView(AppState& state, CMainFrame* frame, QWidget* parent)
   connect(page(), &QWebEnginePage::fullScreenRequested, this,
           [this](QWebEngineFullScreenRequest request) { frame_->fullScreen()->handle(std::move(request), this); });
   connectEngineEvents();
-  auto* print = new QShortcut(QKeySequence::Print, this);
-  print->setContext(Qt::WidgetWithChildrenShortcut);
-  connect(print, &QShortcut::activated, this, &CvarnokView::printPage);
 }
 
 CvarnokView::~CvarnokView() {

@@ -68,6 +68,7 @@ QString WidgetMapWriter::Describe() const {
   if (frame_->isMaximized()) mainFlags << QStringLiteral("maximized");
   if (frame_->isActiveWindow()) mainFlags << QStringLiteral("active");
   QString map = Line(QStringLiteral("main"), frame_, mainFlags);
+  map += Line(QStringLiteral("area"), frame_->clientArea()->viewport(), {});
   for (QWidget* control : frame_->addressBar()->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
     if (!control->objectName().isEmpty()) map += Line(control->objectName(), control, {});
   const QList<CChildFrame*> pages = frame_->pageWindows();
@@ -79,9 +80,11 @@ QString WidgetMapWriter::Describe() const {
     if (page->isMaximized()) flags << QStringLiteral("maximized");
     if (page->isMinimized()) flags << QStringLiteral("minimized");
     if (page->view()->isLoading()) flags << QStringLiteral("loading");
+    // The page's address as it would be sent, so it holds no blanks.
+    if (!page->view()->url().isEmpty()) flags << QStringLiteral("url=") + QString::fromLatin1(page->view()->url().toEncoded());
     const QString name = QStringLiteral("page.%1").arg(i);
     map += Line(name, page, flags);
-    map += Line(name + QStringLiteral(".view"), page->view(), {TextFlag(page->view()->url().toString())});
+    map += Line(name + QStringLiteral(".view"), page->view(), {});
   }
   if (auto* status = frame_->findChild<QStatusBar*>(QString(), Qt::FindDirectChildrenOnly))
     map += Line(QStringLiteral("status"), status, {TextFlag(status->currentMessage())});

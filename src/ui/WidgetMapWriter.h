@@ -11,9 +11,10 @@ class QWidget;
 // environment variable VARNOK_WIDGET_MAP names a file; the file is then rewritten,
 // atomically, whenever the picture changes. One line per widget:
 // "name x y width height flag...", names as the widgets' object names, page windows as
-// "page.N" and "page.N.view" (with its page's address) in creation order, the status bar as "status" with its text,
-// the downloads window as "downloads" and each of its rows as "download.N" with
-// ".progress", ".cancel", ".open" and ".folder".
+// "page.N" and "page.N.view" in creation order, a page window's flags including the
+// encoded address of its page ("url=..."); the status bar as "status" with its line, the
+// downloads window as "downloads" and each of its rows as "download.N" with ".progress",
+// ".cancel", ".open" and ".folder".
 class WidgetMapWriter : public QObject {
   Q_OBJECT
 

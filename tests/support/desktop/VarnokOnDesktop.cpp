@@ -74,7 +74,17 @@ bool VarnokOnDesktop::Start(std::chrono::milliseconds timeout) {
         return !Widgets().empty();
       },
       timeout);
-  return shown && process_->Running() && mainWindow_ != 0;
+  return shown && process_->Running() && mainWindow_ != 0 && WaitUntilSettled(timeout);
+}
+
+bool VarnokOnDesktop::WaitUntilSettled(std::chrono::milliseconds timeout) const {
+  return WaitUntil(
+      [&] {
+        const auto reported = Widgets().Find("main");
+        const auto placed = desktop_.WindowGeometry(mainWindow_);
+        return reported && placed && reported->rect == *placed;
+      },
+      timeout);
 }
 
 bool VarnokOnDesktop::Running() const { return process_ && process_->Running(); }
@@ -90,6 +100,7 @@ bool VarnokOnDesktop::WaitForWidgets(const std::function<bool(const WidgetMap&)>
 
 std::optional<ScreenRect> VarnokOnDesktop::Control(const std::string& name) const {
   std::optional<ScreenRect> rect;
+  WaitUntilSettled();
   WaitForWidgets(
       [&](const WidgetMap& map) {
         const auto entry = map.Find(name);

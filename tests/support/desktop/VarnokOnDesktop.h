@@ -43,8 +43,8 @@ class VarnokOnDesktop {
                 const std::vector<std::string>& history = {});
   void WriteFile(const std::string& name, const std::string& bytes) const;
 
-  // Starts the program and waits until its main window is mapped and has reported its
-  // widgets; false (with the program's output in Output()) if that never happens.
+  // Starts the program and waits until its main window is mapped and its reported
+  // widgets agree with the window's place on the screen; false (with the program's output in Output()) if that never happens.
   bool Start(std::chrono::milliseconds timeout = std::chrono::seconds(120));
   // The command line Start runs, with `arguments` after the program.
   std::vector<std::string> CommandLine(const std::vector<std::string>& arguments,
@@ -64,6 +64,9 @@ class VarnokOnDesktop {
   // The control's rectangle once it is reported visible; nothing after the time-out.
   std::optional<ScreenRect> Control(const std::string& name) const;
 
+  // Waits until the reported widgets agree with where the window manager has put the
+  // main window (after it was mapped, maximized, moved or resized).
+  bool WaitUntilSettled(std::chrono::milliseconds timeout = std::chrono::seconds(60)) const;
   // Brings the main window to the front with the keyboard focus.
   bool Activate() const;
   // Clicks (or only moves the mouse over) the centre of a reported control.

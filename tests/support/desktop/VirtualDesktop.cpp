@@ -193,15 +193,17 @@ std::string VirtualDesktop::WindowName(WindowId window) const {
 }
 
 std::optional<ScreenRect> VirtualDesktop::WindowGeometry(WindowId window) const {
-  const std::string shell = Run({"xdotool", "getwindowgeometry", "--shell", std::to_string(window)});
-  std::map<std::string, int> values;
-  std::istringstream lines(shell);
-  for (std::string line; std::getline(lines, line);) {
-    const size_t eq = line.find('=');
-    if (eq != std::string::npos) values[line.substr(0, eq)] = std::atoi(line.c_str() + eq + 1);
-  }
-  if (!values.count("WIDTH") || !values.count("HEIGHT")) return std::nullopt;
-  return ScreenRect{values["X"], values["Y"], values["WIDTH"], values["HEIGHT"]};
+  // xwininfo, not xdotool: the latter counts the window manager's frame twice.
+  const std::string info = Run({"xwininfo", "-id", Hex(window)});
+  auto value = [&info](const std::string& label) -> std::optional<int> {
+    const size_t at = info.find(label);
+    if (at == std::string::npos) return std::nullopt;
+    return std::atoi(info.c_str() + at + label.size());
+  };
+  const auto x = value("Absolute upper-left X:"), y = value("Absolute upper-left Y:");
+  const auto width = value("Width:"), height = value("Height:");
+  if (!x || !y || !width || !height) return std::nullopt;
+  return ScreenRect{*x, *y, *width, *height};
 }
 
 std::vector<std::string> VirtualDesktop::WindowStates(WindowId window) const {
@@ -252,7 +254,7 @@ void VirtualDesktop::DoubleClick(ScreenPoint at) const {
 std::optional<ScreenImage> VirtualDesktop::Screenshot() const {
   TempDir dir;
   const std::string path = dir / "screen.ppm";
-  Run({"import", "-window", "root", "ppm:" + path}, nullptr, 60s);
+  Run({"import", "-window", "root", "-depth", "8", "ppm:" + path}, nullptr, 60s);
   return ScreenImage::FromPpm(ReadFileOrEmpty(path));
 }
 

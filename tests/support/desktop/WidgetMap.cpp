@@ -15,6 +15,17 @@ WidgetMap WidgetMap::Parse(const std::string& text) {
   return map;
 }
 
+std::string WidgetMap::Entry::Value(const std::string& key) const {
+  for (const std::string& flag : flags)
+    if (flag.size() > key.size() && flag.compare(0, key.size() + 1, key + "=") == 0) return flag.substr(key.size() + 1);
+  return std::string();
+}
+
+bool WidgetMap::PageShows(int index, const std::string& url) const {
+  const auto page = Page(index);
+  return page && !page->Has("loading") && page->Value("url") == url;
+}
+
 std::optional<WidgetMap::Entry> WidgetMap::Find(const std::string& name) const {
   for (const Entry& entry : entries_)
     if (entry.name == name) return entry;
@@ -39,22 +50,16 @@ std::optional<ScreenRect> WidgetMap::PageTitleBar(int index) const {
   return ScreenRect{page->rect.x, page->rect.y, page->rect.width, view->rect.y - page->rect.y};
 }
 
-std::string WidgetMap::Entry::Value(const std::string& key) const {
-  const std::string prefix = key + "=";
-  for (const std::string& flag : flags) {
-    if (flag.compare(0, prefix.size(), prefix) != 0) continue;
-    const std::string raw = flag.substr(prefix.size());
-    if (key != "text") return raw;
-    std::string text;
-    for (size_t i = 0; i < raw.size(); ++i) {
-      if (raw[i] == '%' && i + 2 < raw.size()) {
-        text.push_back(static_cast<char>(std::stoi(raw.substr(i + 1, 2), nullptr, 16)));
-        i += 2;
-      } else {
-        text.push_back(raw[i]);
-      }
+std::string WidgetMap::Entry::Text() const {
+  const std::string raw = Value("text");
+  std::string text;
+  for (size_t i = 0; i < raw.size(); ++i) {
+    if (raw[i] == '%' && i + 2 < raw.size()) {
+      text.push_back(static_cast<char>(std::stoi(raw.substr(i + 1, 2), nullptr, 16)));
+      i += 2;
+    } else {
+      text.push_back(raw[i]);
     }
-    return text;
   }
-  return std::string();
+  return text;
 }

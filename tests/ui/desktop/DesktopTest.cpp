@@ -19,13 +19,23 @@ bool DesktopTest::WaitForPageIdle(int index, std::chrono::milliseconds timeout) 
   return program.WaitForWidgets(
       [&](const WidgetMap& map) {
         const auto page = map.Page(index);
-        return page && !page->Has("loading");
+        return page && !page->Has("loading") && !page->Value("url").empty();
       },
       timeout);
 }
 
+bool DesktopTest::WaitForPage(int index, const std::string& url, std::chrono::milliseconds timeout) const {
+  return program.WaitForWidgets([&](const WidgetMap& map) { return map.PageShows(index, url); }, timeout);
+}
+
 bool DesktopTest::WaitForPageCount(int count, std::chrono::milliseconds timeout) const {
   return program.WaitForWidgets([&](const WidgetMap& map) { return map.PageCount() == count; }, timeout);
+}
+
+void DesktopTest::TearDown() {
+  if (!HasFailure()) return;
+  const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+  KeepScreenshot(std::string("failed-") + test->test_suite_name() + "." + test->name());
 }
 
 void DesktopTest::KeepScreenshot(const std::string& name) const {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "support/ChildProcess.h"
 #include "support/desktop/TestSite.h"
 #include "support/desktop/VarnokOnDesktop.h"
 #include "support/desktop/VirtualDesktop.h"
@@ -12,13 +13,17 @@
 class DesktopTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(desktop.ready()) << desktop.error(); }
+  // A failed test leaves a picture of the screen as it was at the end.
+  void TearDown() override;
 
   // Writes varnok.ini and starts the program; the test stops at once when its window
   // never comes up. `home` is loaded into the first page window at start-up.
   void Start(const std::string& home, const std::vector<std::string>& favorites = {},
              const std::vector<std::string>& history = {});
-  // Waits until the page window `index` exists and has stopped loading.
+  // Waits until the page window `index` shows a page and has stopped loading.
   bool WaitForPageIdle(int index, std::chrono::milliseconds timeout = std::chrono::seconds(60)) const;
+  // Waits until the page window `index` has finished loading `url` (encoded).
+  bool WaitForPage(int index, const std::string& url, std::chrono::milliseconds timeout = std::chrono::seconds(60)) const;
   bool WaitForPageCount(int count, std::chrono::milliseconds timeout = std::chrono::seconds(60)) const;
   // Keeps a screenshot for people to look at (in VARNOK_TEST_SCREENSHOTS, when set).
   void KeepScreenshot(const std::string& name) const;

@@ -28,9 +28,9 @@ TEST_F(LaunchAddressesTest, AddressesOnTheCommandLineOpenInPageWindowsOfTheirOwn
   ASSERT_TRUE(WaitForPageCount(3)) << program.Output();
   // Home first, then the addresses in their order, the last one current.
   const WidgetMap map = program.Widgets();
-  EXPECT_EQ(map.PageView(0)->Value("text"), site.Url("/home"));
-  EXPECT_EQ(map.PageView(1)->Value("text"), site.Url("/first"));
-  EXPECT_EQ(map.PageView(2)->Value("text"), site.Url("/second"));
+  EXPECT_EQ(map.Page(0)->Value("url"), site.Url("/home"));
+  EXPECT_EQ(map.Page(1)->Value("url"), site.Url("/first"));
+  EXPECT_EQ(map.Page(2)->Value("url"), site.Url("/second"));
   EXPECT_EQ(map.CurrentPage(), 2);
   // Each address joins the history as a typed one does.
   const std::string ini = CloseAndReadIni();

@@ -1,0 +1,187 @@
+#include "DesktopTest.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// A page with one text field; typing into it and pressing Enter sends the text, with
+// the page's name, to /typed.
+std::string FormPage(const std::string& who) {
+  return "<html><head><title>form " + who + "</title></head><body><form action=\"/typed\">"
+         "<input type=hidden name=who value=\"" + who + "\"><input name=q size=30></form></body></html>";
+}
+
+class KeyboardTest : public DesktopTest {
+ protected:
+  // Clicks into the current page, so the keyboard focus is inside the page.
+  void ClickIntoPage() {
+    const WidgetMap map = program.Widgets();
+    const auto view = map.PageView(map.CurrentPage());
+    ASSERT_TRUE(view);
+    desktop.Click({view->rect.x + view->rect.width / 2, view->rect.y + view->rect.height - 20});
+  }
+  void ClickIntoAddressBox() { ASSERT_TRUE(program.Click("address")); }
+  // The engine draws a focused text field with a coloured ring; waits for one inside the
+  // current page, so keys typed next reach the field and not the page around it.
+  bool WaitForFocusedField() {
+    return WaitUntil(
+        [&] {
+          const WidgetMap map = program.Widgets();
+          const auto view = map.PageView(map.CurrentPage());
+          const auto screen = desktop.Screenshot();
+          return view && screen && screen->Count(view->rect, IsFocusRing) > 20;
+        },
+        60s);
+  }
+  static bool IsFocusRing(const Rgb& c) { return c.red > 180 && c.green > 90 && c.green < 190 && c.blue < 80; }
+  bool WaitForCurrentPage(int index) {
+    return program.WaitForWidgets([&](const WidgetMap& map) { return map.CurrentPage() == index; });
+  }
+};
+
+TEST_F(KeyboardTest, BackForwardAndReloadKeysWorkFromTheAddressBoxAndFromThePage) {
+  Start(site.Url("/a"));
+  ASSERT_TRUE(program.TypeAddress(site.Url("/b")));
+  ASSERT_TRUE(WaitForPage(0, site.Url("/b")));
+  // Each key, first with the focus still in the address box, then inside the page; each
+  // must reach the site again (its pages are never cached).
+  struct Step {
+    const char* key;
+    const char* path;
+  };
+  const Step steps[] = {{"alt+Left", "/a"}, {"alt+Right", "/b"}, {"F5", "/b"}, {"ctrl+r", "/b"}};
+  for (bool inPage : {false, true}) {
+    if (inPage) ClickIntoPage();
+    for (const Step& step : steps) {
+      const int before = site.Count(step.path);
+      desktop.Key(step.key);
+      EXPECT_TRUE(site.WaitForRequests(step.path, before + 1)) << step.key << (inPage ? " in the page" : " in the box");
+      ASSERT_TRUE(WaitForPage(0, site.Url(step.path)));
+    }
+  }
+}
+
+TEST_F(KeyboardTest, AddressKeysSelectTheWholeAddressWhereverTheFocusIs) {
+  Start(site.Url("/start"));
+  for (const std::string key : {"ctrl+l", "alt+d", "F6"}) {
+    ClickIntoPage();
+    desktop.Key(key);
+    // The selected address is replaced by what is typed.
+    desktop.Type(site.Url("/via-" + key));
+    desktop.Key("Return");
+    EXPECT_TRUE(site.WaitForRequests("/via-" + key)) << key;
+    ASSERT_TRUE(WaitForPage(0, site.Url("/via-" + key)));
+  }
+  // From the box itself, after the caret was put somewhere inside the text.
+  ClickIntoAddressBox();
+  desktop.Key("ctrl+l");
+  desktop.Type(site.Url("/again"));
+  desktop.Key("Return");
+  EXPECT_TRUE(site.WaitForRequests("/again"));
+  EXPECT_EQ(site.Count("/start"), 1);
+}
+
+TEST_F(KeyboardTest, TabLeadsFromTheAddressBoxIntoTheCurrentPageWindow) {
+  site.Page("/form-first", FormPage("first"));
+  site.Page("/form-second", FormPage("second"));
+  Start(site.Url("/form-first"));
+  // Go opens the second page window, which becomes the current one.
+  ASSERT_TRUE(program.Click("address"));
+  desktop.Key("ctrl+a");
+  desktop.Type(site.Url("/form-second"));
+  ASSERT_TRUE(program.Click("go"));
+  ASSERT_TRUE(WaitForPageCount(2));
+  ASSERT_TRUE(WaitForPage(1, site.Url("/form-second")));
+  ASSERT_TRUE(WaitForCurrentPage(1));
+
+  desktop.Key("ctrl+l");
+  desktop.Key("Tab");
+  ASSERT_TRUE(WaitForFocusedField());
+  desktop.Type("hello");
+  desktop.Key("Return");
+  ASSERT_TRUE(site.WaitForRequests("/typed")) << program.Output();
+  EXPECT_EQ(site.RequestsFor("/typed").front().query, "who=second&q=hello");
+}
+
+TEST_F(KeyboardTest, CtrlNOpensEmptyPageWindowsAndCtrlWClosesTheCurrentOne) {
+  Start(site.Url("/start"));
+  desktop.Key("ctrl+n");  // focus in the address box
+  ASSERT_TRUE(WaitForPageCount(2));
+  ASSERT_TRUE(WaitForCurrentPage(1));
+  ClickIntoPage();
+  desktop.Key("ctrl+n");  // focus in a page
+  ASSERT_TRUE(WaitForPageCount(3));
+  ASSERT_TRUE(WaitForCurrentPage(2));
+  // New page windows are empty: nothing more was asked of any site.
+  EXPECT_EQ(site.Requests().size(), site.RequestsFor("/favicon.ico").size() + 1);
+
+  ClickIntoPage();
+  desktop.Key("ctrl+w");
+  EXPECT_TRUE(WaitForPageCount(2));
+  ClickIntoAddressBox();
+  desktop.Key("ctrl+w");
+  EXPECT_TRUE(WaitForPageCount(1));
+}
+
+TEST_F(KeyboardTest, CtrlTabMovesThroughThePageWindows) {
+  Start(site.Url("/start"));
+  desktop.Key("ctrl+n");
+  desktop.Key("ctrl+n");
+  ASSERT_TRUE(WaitForPageCount(3));
+  ASSERT_TRUE(WaitForCurrentPage(2));
+  ClickIntoPage();
+  desktop.Key("ctrl+Tab");
+  const bool moved = program.WaitForWidgets([](const WidgetMap& map) { return map.CurrentPage() != 2; });
+  EXPECT_TRUE(moved);
+  const int afterOne = program.Widgets().CurrentPage();
+  desktop.Key("ctrl+shift+Tab");
+  EXPECT_TRUE(WaitForCurrentPage(2)) << "after one step the current page was " << afterOne;
+  ClickIntoAddressBox();
+  desktop.Key("ctrl+Tab");
+  EXPECT_TRUE(program.WaitForWidgets([](const WidgetMap& map) { return map.CurrentPage() != 2; }));
+}
+
+TEST_F(KeyboardTest, EscapeStopsLoadingTheCurrentPage) {
+  site.Hold("/slow");
+  site.Hold("/slower");
+  Start(site.Url("/start"));
+  ASSERT_TRUE(program.TypeAddress(site.Url("/slow")));
+  ASSERT_TRUE(site.WaitForRequests("/slow"));
+  desktop.Key("Escape");
+  EXPECT_TRUE(site.WaitForAbandoned("/slow")) << program.Output();
+  EXPECT_TRUE(WaitForPageIdle(0));
+
+  ASSERT_TRUE(program.TypeAddress(site.Url("/slower")));
+  ASSERT_TRUE(site.WaitForRequests("/slower"));
+  ClickIntoPage();
+  desktop.Key("Escape");
+  EXPECT_TRUE(site.WaitForAbandoned("/slower")) << program.Output();
+  EXPECT_TRUE(WaitForPageIdle(0));
+}
+
+TEST_F(KeyboardTest, CtrlPOpensAChinesePrintDialogFromTheBoxAndFromThePage) {
+  Start(site.Url("/start"));
+  for (bool inPage : {false, true}) {
+    if (inPage)
+      ClickIntoPage();
+    else
+      ClickIntoAddressBox();
+    desktop.Key("ctrl+p");
+    std::vector<VirtualDesktop::WindowId> dialogs;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+          dialogs.clear();
+          for (auto window : desktop.FindWindows(program.pid()))
+            if (window != program.mainWindow() && desktop.WindowGeometry(window)->width > 100) dialogs.push_back(window);
+          return !dialogs.empty();
+        },
+        60s))
+        << (inPage ? "from the page" : "from the address box");
+    EXPECT_EQ(desktop.WindowName(dialogs.front()), "打印") << (inPage ? "from the page" : "from the address box");
+    if (inPage) KeepScreenshot("print-dialog");
+    desktop.Key("Escape");
+    EXPECT_TRUE(WaitUntil([&] { return desktop.FindWindows(program.pid()).size() == 1; }, 60s));
+  }
+}
+
+}  // namespace
