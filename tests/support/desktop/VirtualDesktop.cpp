@@ -229,7 +229,11 @@ VirtualDesktop::WindowId VirtualDesktop::ActiveWindow() const {
   return std::strtoul(Run({"xdotool", "getactivewindow"}).c_str(), nullptr, 10);
 }
 
-void VirtualDesktop::CloseWindow(WindowId window) const { Run({"xdotool", "windowclose", std::to_string(window)}); }
+void VirtualDesktop::CloseWindow(WindowId window) const {
+  // The window manager's close (Alt+F4 in openbox) asks the program to close the window;
+  // "xdotool windowclose" would destroy it under the program's feet instead.
+  if (Activate(window)) Key("alt+F4");
+}
 
 void VirtualDesktop::Key(const std::string& keys) const { Run({"xdotool", "key", "--delay", "60", keys}); }
 
