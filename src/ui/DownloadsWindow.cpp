@@ -9,13 +9,14 @@
 DownloadsWindow::DownloadsWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   setWindowTitle(QStringLiteral("下载"));
   setObjectName(QStringLiteral("downloads"));
-  resize(520, 320);
-  auto* contents = new QWidget;
-  list_ = new QVBoxLayout(contents);
+  resize(640, 320);
+  contents_ = new QWidget;
+  list_ = new QVBoxLayout(contents_);
   list_->addStretch(1);
   auto* scroll = new QScrollArea(this);
   scroll->setWidgetResizable(true);
-  scroll->setWidget(contents);
+  scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  scroll->setWidget(contents_);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(scroll);
@@ -27,6 +28,8 @@ void DownloadsWindow::add(DownloadItem* item) {
   // Above the stretch that keeps the rows at the top.
   list_->insertWidget(list_->count() - 1, row);
   rows_.append(row);
+  // Wide enough for a whole row, buttons included.
+  contents_->setMinimumWidth(row->minimumSizeHint().width());
   show();
   raise();
   activateWindow();

@@ -19,6 +19,7 @@ class DownloadsWindow : public QWidget {
   const QList<DownloadRow*>& rows() const { return rows_; }
 
  private:
+  QWidget* contents_;
   QVBoxLayout* list_;
   QList<DownloadRow*> rows_;
 };
