@@ -61,8 +61,8 @@ void SitePermissions::ask(const Key& key, const QUrl& origin, QWebEnginePage::Fe
   auto* prompt = new QMessageBox(QMessageBox::Question, QStringLiteral("网站请求权限"), Question(origin, feature),
                                  QMessageBox::NoButton, dialogParent_);
   prompt->setAttribute(Qt::WA_DeleteOnClose);
-  QPushButton* allow = prompt->addButton(QStringLiteral("允许"), QMessageBox::AcceptRole);
-  QPushButton* deny = prompt->addButton(QStringLiteral("拒绝"), QMessageBox::RejectRole);
+  QPushButton* allow = prompt->addButton(QStringLiteral("允许(&A)"), QMessageBox::AcceptRole);
+  QPushButton* deny = prompt->addButton(QStringLiteral("拒绝(&D)"), QMessageBox::RejectRole);
   // Enter and Esc both keep the site out; allowing takes a deliberate choice.
   prompt->setDefaultButton(deny);
   prompt->setEscapeButton(deny);
