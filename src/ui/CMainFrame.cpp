@@ -382,13 +382,14 @@ void CMainFrame::bringToFront() {
 void CMainFrame::tellStatus(const QString& text) { statusBar()->showMessage(text); }
 
 void CMainFrame::tellUnwritableProgramDirectory(const QString& directory) {
-  auto* box = new QMessageBox(QMessageBox::Warning, gbk_boundary::FromGbk(MainTitle()).trimmed(),
+  auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("程序目录不可写"),
                               QStringLiteral("程序目录 %1 不可写。\n\n"
                                              "可以继续浏览网页，但本次运行中对收藏夹、浏览历史和主页的更改都不会被保存，"
                                              "收藏夹和其他功能等本地页面也无法显示。\n"
                                              "请把 varnok 安装到您有写权限的目录中。")
                                   .arg(directory),
-                              QMessageBox::Ok, this);
+                              QMessageBox::NoButton, this);
+  box->addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
   box->setAttribute(Qt::WA_DeleteOnClose);
   box->open();
 }
