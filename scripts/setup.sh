@@ -10,7 +10,8 @@ PACKAGES=(
   qt6-translations-l10n
   fonts-wqy-microhei
   googletest libgtest-dev libgmock-dev
-  xvfb xauth x11-utils imagemagick openbox xdotool
+  xvfb xauth x11-utils imagemagick
+  xdg-utils openbox xdotool
   python3 procps
   clang libclang-rt-14-dev
   apache2-utils nginx-light

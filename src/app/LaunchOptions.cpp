@@ -60,6 +60,7 @@ std::string HelpText() {
          "  VARNOK_UPDATE_AUTO_ACCEPT=1  tests only: --headless answers the update question OK\n"
          "  VARNOK_RECV_TIMEOUT_MS   the server drops a connection silent this long (default 15000)\n"
          "  VARNOK_VERBOSE=1         the same as --verbose\n"
+         "  VARNOK_WIDGET_MAP        tests only: a file where the window reports its widgets\n"
          "  JAWS_DOCUMENT_ROOT, JAWS_CGI_PATH, JAWS_USER_DIR\n"
          "                           the embedded server's files\n"
          "  XDG_RUNTIME_DIR          where the running program listens for later launches\n";
