@@ -38,4 +38,11 @@ std::string GbkToUtf8(const std::string& gbk) { return Convert("UTF-8", "GB18030
 
 std::string Utf8ToGbk(const std::string& utf8) { return Convert("GBK", "UTF-8", utf8, '?'); }
 
+std::optional<std::string> Utf8ToGbkExactly(const std::string& utf8) {
+  // A byte no input can produce marks a character that did not convert.
+  const std::string gbk = Convert("GBK", "UTF-8", utf8, '\xFF');
+  if (gbk.find('\xFF') != std::string::npos) return std::nullopt;
+  return gbk;
+}
+
 }  // namespace platform

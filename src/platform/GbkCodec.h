@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <string>
 
 namespace platform {
@@ -7,5 +8,7 @@ namespace platform {
 // Bytes that cannot be converted are replaced rather than dropping the rest.
 std::string GbkToUtf8(const std::string& gbk);
 std::string Utf8ToGbk(const std::string& utf8);
+// The GBK bytes of `utf8` when GBK holds every character of it; nothing otherwise.
+std::optional<std::string> Utf8ToGbkExactly(const std::string& utf8);
 
 }  // namespace platform

@@ -3,13 +3,13 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStyle>
 
 #include "app/GbkText.h"
 #include "ui/CBusyStatic.h"
 #include "ui/ControlIds.h"
 #include "ui/DialogUnits.h"
 #include "ui/GbkBoundary.h"
+#include "ui/ProgramPictures.h"
 
 namespace {
 
@@ -18,7 +18,22 @@ constexpr int kBarWidthUnits = 696;
 constexpr int kBarHeightUnits = 18;
 constexpr int kButtonTop = 2, kButtonWidth = 17, kButtonHeight = 14;
 constexpr int kRightMargin = 5;
+constexpr int kIconPixels = 18;
 const int kAddressRole = Qt::UserRole;
+
+// The icon buttons in the order of the template; x in dialog units.
+const CBrowserDialogbar::IconButton kButtons[] = {
+    {ids::IDC_BUTTON_BACK, "back", "back", 3, "后退 (Alt+Left)"},
+    {ids::IDC_BUTTON_FORWARD, "forward", "forward", 24, "前进 (Alt+Right)"},
+    {ids::IDC_BUTTON_REFRESH, "refresh", "refresh", 45, "刷新 (F5)"},
+    {ids::IDC_BUTTON_GO, "go", "go", 273, "转到：在新的页面窗口中打开地址"},
+    {ids::IDC_BUTTON_HOME, "home", "home", 297, "主页"},
+    {ids::IDC_BUTTON_FAVORITES, "favorites", "favorites", 318, "收藏夹"},
+    {ids::IDC_BUTTON_ADD_FAVORITE, "addFavorite", "add-favorite", 339, "添加到收藏夹"},
+    {ids::IDC_BUTTON_SAVE, "save", "save", 360, "保存网页"},
+    {ids::IDC_BUTTON_TILE, "tile", "tile", 483, "平铺页面窗口"},
+    {ids::IDC_BUTTON_CLOSE_PAGE, "closePage", "close-page", 504, "关闭页面 (Ctrl+W)"},
+};
 
 }  // namespace
 
@@ -47,9 +62,7 @@ void CBrowserDialogbar::createControls() {
   busy->setGeometry(0, 0, 8, 8);
   SetControlId(busy, ids::IDC_STATIC_BUSY);
 
-  addIconButton(ids::IDC_BUTTON_BACK, "back", 3, QStyle::SP_ArrowBack, tr("Back"));
-  addIconButton(ids::IDC_BUTTON_FORWARD, "forward", 24, QStyle::SP_ArrowForward, tr("Forward"));
-  addIconButton(ids::IDC_BUTTON_REFRESH, "refresh", 45, QStyle::SP_BrowserReload, tr("Refresh"));
+  for (size_t i = 0; i < 3; ++i) addIconButton(kButtons[i]);  // back, forward, refresh
 
   addressBox_ = new QComboBox(this);
   addressBox_->setObjectName(QStringLiteral("address"));
@@ -58,37 +71,39 @@ void CBrowserDialogbar::createControls() {
   addressBox_->setInsertPolicy(QComboBox::NoInsert);
   // What is typed stays as typed: no entry is completed into the edit field.
   addressBox_->setCompleter(nullptr);
+  addressBox_->setToolTip(QString::fromUtf8("地址：输入网址后按回车键 (Ctrl+L)"));
   addressBox_->setGeometry(dialog_units::ToPixels(69, 3, 201, kButtonHeight - 1));
   SetControlId(addressBox_, ids::IDC_COMBO_ADDRESS);
   connect(addressBox_, qOverload<int>(&QComboBox::activated), this, &CBrowserDialogbar::addressChosen);
 
-  addIconButton(ids::IDC_BUTTON_GO, "go", 273, QStyle::SP_MediaPlay, tr("Go"));
-  addIconButton(ids::IDC_BUTTON_HOME, "home", 297, QStyle::SP_DirHomeIcon, tr("Home"));
-  addIconButton(ids::IDC_BUTTON_FAVORITES, "favorites", 318, QStyle::SP_DirOpenIcon, gbk_boundary::FromGbk(gbk::kFavorites));
-  addIconButton(ids::IDC_BUTTON_ADD_FAVORITE, "addFavorite", 339, QStyle::SP_FileDialogNewFolder, tr("Add to favorites"));
-  addIconButton(ids::IDC_BUTTON_SAVE, "save", 360, QStyle::SP_DialogSaveButton, QString::fromUtf8("保存"));
-  addTextButton(ids::IDC_BUTTON_NAVIGATION, "navigation", 383, 40, gbk_boundary::FromGbk(gbk::kPortalNavigation));
-  addTextButton(ids::IDC_BUTTON_OTHER, "other", 426, 40, gbk_boundary::FromGbk(gbk::kOtherFunctions));
+  for (size_t i = 3; i < 8; ++i) addIconButton(kButtons[i]);  // go to save
+  addTextButton(ids::IDC_BUTTON_NAVIGATION, "navigation", 383, 40, gbk_boundary::FromGbk(gbk::kPortalNavigation),
+                QString::fromUtf8("网址导航：打开门户网站的网址导航页"));
+  addTextButton(ids::IDC_BUTTON_OTHER, "other", 426, 40, gbk_boundary::FromGbk(gbk::kOtherFunctions),
+                QString::fromUtf8("其他功能：设置主页，查看和清除浏览历史"));
   addBusySlot();
-  addIconButton(ids::IDC_BUTTON_TILE, "tile", 483, QStyle::SP_TitleBarNormalButton, tr("Tile"));
-  addIconButton(ids::IDC_BUTTON_CLOSE_PAGE, "closePage", 504, QStyle::SP_TitleBarCloseButton, tr("Close page"));
+  addIconButton(kButtons[8]);  // tile
+  addIconButton(kButtons[9]);  // close page
 }
 
-QWidget* CBrowserDialogbar::addIconButton(int id, const char* name, int x, int iconKind, const QString& tip) {
+QWidget* CBrowserDialogbar::addIconButton(const IconButton& spec) {
   auto* button = new QPushButton(this);
-  button->setObjectName(QLatin1String(name));
-  button->setIcon(style()->standardIcon(static_cast<QStyle::StandardPixmap>(iconKind)));
-  button->setToolTip(tip);
+  button->setObjectName(QLatin1String(spec.name));
+  button->setIcon(ProgramPictures::ButtonIcon(QLatin1String(spec.picture)));
+  button->setIconSize(QSize(kIconPixels, kIconPixels));
+  button->setToolTip(QString::fromUtf8(spec.tip));
   button->setFocusPolicy(Qt::NoFocus);
-  button->setGeometry(dialog_units::ToPixels(x, kButtonTop, kButtonWidth, kButtonHeight));
-  SetControlId(button, id);
-  connect(button, &QPushButton::clicked, this, [this, id] { emit commandIssued(id); });
+  button->setGeometry(dialog_units::ToPixels(spec.x, kButtonTop, kButtonWidth, kButtonHeight));
+  SetControlId(button, spec.id);
+  connect(button, &QPushButton::clicked, this, [this, id = spec.id] { emit commandIssued(id); });
   return button;
 }
 
-QWidget* CBrowserDialogbar::addTextButton(int id, const char* name, int x, int width, const QString& caption) {
+QWidget* CBrowserDialogbar::addTextButton(int id, const char* name, int x, int width, const QString& caption,
+                                          const QString& tip) {
   auto* button = new QPushButton(caption, this);
   button->setObjectName(QLatin1String(name));
+  button->setToolTip(tip);
   button->setFocusPolicy(Qt::NoFocus);
   button->setGeometry(dialog_units::ToPixels(x, kButtonTop, width, kButtonHeight));
   SetControlId(button, id);
@@ -131,7 +146,7 @@ std::string CBrowserDialogbar::addressText() const {
   const int index = addressBox_->currentIndex();
   // An unedited selected entry gives back its own bytes, not a re-encoding of its text.
   if (index >= 0 && addressBox_->currentText() == addressBox_->itemText(index)) return addressAt(index);
-  return gbk_boundary::ToGbk(addressBox_->currentText());
+  return gbk_boundary::AddressToGbk(addressBox_->currentText());
 }
 
 void CBrowserDialogbar::layoutControls() {

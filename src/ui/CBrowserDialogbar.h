@@ -24,6 +24,16 @@ class CBrowserDialogbar : public QWidget {
   };
   static RightEdge FlushRight(int barWidth, const QRect& closePage, const QRect& tile);
 
+  // An icon button of the template: control id, object name, picture, x in dialog
+  // units, tooltip (UTF-8).
+  struct IconButton {
+    int id;
+    const char* name;
+    const char* picture;
+    int x;
+    const char* tip;
+  };
+
   explicit CBrowserDialogbar(QWidget* parent = nullptr);
 
   QComboBox* addressBox() const { return addressBox_; }
@@ -49,8 +59,8 @@ class CBrowserDialogbar : public QWidget {
 
  private:
   void createControls();
-  QWidget* addIconButton(int id, const char* name, int x, int iconKind, const QString& tip);
-  QWidget* addTextButton(int id, const char* name, int x, int width, const QString& caption);
+  QWidget* addIconButton(const IconButton& spec);
+  QWidget* addTextButton(int id, const char* name, int x, int width, const QString& caption, const QString& tip);
   void addBusySlot();
 
   QComboBox* addressBox_ = nullptr;

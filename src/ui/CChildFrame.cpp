@@ -5,11 +5,14 @@
 #include "app/AppState.h"
 #include "ui/CMainFrame.h"
 #include "ui/CvarnokView.h"
+#include "ui/ProgramPictures.h"
 
 CChildFrame::CChildFrame(AppState& state, CMainFrame* frame)
     : state_(state), frame_(frame), view_(new CvarnokView(state, frame)) {
   setAttribute(Qt::WA_DeleteOnClose);
   setWidget(view_);
+  // Without an icon of its own a page window would show the toolkit's logo.
+  setWindowIcon(ProgramPictures::ProgramIcon());
   leaveCloseKeysToTheFrame();
   connect(this, &QMdiSubWindow::windowStateChanged, this, &CChildFrame::onWindowStateChanged);
 }

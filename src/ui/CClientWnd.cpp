@@ -3,12 +3,14 @@
 #include <QPainter>
 #include <QPixmap>
 
-// Resources of a static library must be registered explicitly, from the global namespace.
-static void RegisterVarnokResources() { Q_INIT_RESOURCE(varnok); }
+#include "ui/ProgramPictures.h"
 
-CClientWnd::CClientWnd(QWidget* parent) : QMdiArea(parent) { RegisterVarnokResources(); }
+CClientWnd::CClientWnd(QWidget* parent) : QMdiArea(parent) { ProgramPictures::Register(); }
 
-QPixmap CClientWnd::BackgroundPicture() { return QPixmap(QStringLiteral(":/varnok/background.png")); }
+QPixmap CClientWnd::BackgroundPicture() {
+  ProgramPictures::Register();
+  return QPixmap(QStringLiteral(":/varnok/background.png"));
+}
 
 void CClientWnd::paintEvent(QPaintEvent*) {
   QPainter painter(viewport());

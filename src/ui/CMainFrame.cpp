@@ -6,7 +6,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QOpenGLWidget>
+#include <QQuickWidget>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -29,6 +29,7 @@
 #include "ui/DownloadRequestHandler.h"
 #include "ui/FrameShortcuts.h"
 #include "ui/FullScreenController.h"
+#include "ui/ProgramPictures.h"
 #include "ui/GbkBoundary.h"
 #include "ui/SitePermissions.h"
 #include "ui/WidgetMapWriter.h"
@@ -43,6 +44,7 @@ CMainFrame::CMainFrame(AppState& state, QWidget* parent)
       permissions_(new SitePermissions(this, this)),
       fullScreen_(new FullScreenController(this)) {
   setMinimumSize(800, 600);
+  setWindowIcon(ProgramPictures::ProgramIcon());
   drawThroughOpenGlFromTheStart();
   setCentralWidget(clientWnd_);
   connect(clientWnd_, &QMdiArea::subWindowActivated, this, &CMainFrame::onPageWindowActivated);
@@ -56,13 +58,13 @@ CMainFrame::CMainFrame(AppState& state, QWidget* parent)
   QMetaObject::invokeMethod(this, &CMainFrame::onStartup, Qt::QueuedConnection);
 }
 
-// Page views draw through OpenGL. A top-level window first made for plain raster drawing
-// is destroyed and made again when the first page renders; the window manager then gets
-// a new window that never asked to be maximized, and the old one flickers away. A hidden
-// OpenGL child present from the start makes the main window an OpenGL one when it is
-// first created, so it is created once.
+// Page views draw through the scene graph's OpenGL widget. A top-level window first made
+// for plain raster drawing is destroyed and made again when the first page appears; the
+// window manager then gets a new window that never asked to be maximized, and the old one
+// flickers away. A hidden child of the same kind, present from the start, makes the main
+// window the right kind of window when it is first created, so it is created once.
 void CMainFrame::drawThroughOpenGlFromTheStart() {
-  auto* anchor = new QOpenGLWidget(this);
+  auto* anchor = new QQuickWidget(this);
   anchor->setObjectName(QStringLiteral("openGlAnchor"));
   anchor->setFixedSize(0, 0);
   anchor->hide();
@@ -170,7 +172,9 @@ void CMainFrame::onSystemMessagesChanged() {
   systemBar_->refreshMessagePage(gbk_boundary::FromGbk(state_.LocalBaseUrl()));
 }
 
-void CMainFrame::navigate(const std::string& address, bool addToAddressBox) {
+void CMainFrame::navigate(const std::string& typed, bool addToAddressBox) {
+  // What is recorded is what the engine loads, so it works again as a link.
+  const std::string address = gbk_boundary::AddressAsNavigated(typed);
   if (addToAddressBox && addressBar_->findAddress(address) < 0) addressBar_->insertAddressAtTop(address);
   state_.SetCurrentUrl(address);
   CvarnokView* view = activeView();

@@ -3,8 +3,8 @@
 #include <QFontDatabase>
 #include <QPainter>
 
-#include "platform/GbkCodec.h"
 #include "ui/ControlIds.h"
+#include "ui/GbkBoundary.h"
 
 namespace {
 
@@ -45,7 +45,7 @@ QFont CPathStatic::PathFont() {
 
 CPathStatic::CPathStatic(const std::vector<std::string>& gbkLabels, QWidget* parent)
     : QWidget(parent),
-      text_(QString::fromStdString(platform::GbkToUtf8(JoinLabels(gbkLabels)))),
+      text_(gbk_boundary::FromGbk(JoinLabels(gbkLabels))),
       font_(PathFont()) {
   SetControlId(this, ids::IDC_STATIC_PATH);
 }

@@ -1,11 +1,13 @@
 #include "ui/CvarnokView.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QStandardPaths>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineFullScreenRequest>
 #include <QWebEngineSettings>
@@ -90,9 +92,18 @@ void CvarnokView::closePage() {
       this, [pageWindow] { if (pageWindow) pageWindow->close(); }, Qt::QueuedConnection);
 }
 
+QString CvarnokView::DownloadDirectory() {
+  // Saved pages go where the person's downloads go, never into the program's directory;
+  // the directory is made when it is missing, as browsers do.
+  const QString downloads = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
+  if (!downloads.isEmpty() && QDir().mkpath(downloads)) return downloads;
+  return QDir::homePath();
+}
+
 void CvarnokView::saveAs() {
-  const QString suggested = title().isEmpty() ? QStringLiteral("page.htm") : title() + QStringLiteral(".htm");
-  const QString path = QFileDialog::getSaveFileName(this, QString(), suggested);
+  QString name = title().isEmpty() ? QStringLiteral("page.htm") : title() + QStringLiteral(".htm");
+  name.replace(QLatin1Char('/'), QLatin1Char('_'));
+  const QString path = QFileDialog::getSaveFileName(this, QString(), QDir(DownloadDirectory()).filePath(name));
   if (path.isEmpty()) return;
   page()->save(path, QWebEngineDownloadRequest::CompleteHtmlSaveFormat);
 }

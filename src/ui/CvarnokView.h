@@ -37,6 +37,8 @@ class CvarnokView : public QWebEngineView {
   void closePage();
   void saveAs();
   void printPage();
+  // Where the save dialog starts: the download directory (made when missing), else home.
+  static QString DownloadDirectory();
 
  protected:
   void resizeEvent(QResizeEvent* event) override;

@@ -3,10 +3,10 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineProfile>
 
+#include "ui/CvarnokView.h"
 #include "ui/DownloadItem.h"
 #include "ui/DownloadsWindow.h"
 
@@ -18,12 +18,6 @@ DownloadRequestHandler::DownloadRequestHandler(QWebEngineProfile* profile, QWidg
 
 DownloadRequestHandler::~DownloadRequestHandler() { delete window_.data(); }
 
-QString DownloadRequestHandler::StartDirectory() {
-  const QString downloads = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
-  if (!downloads.isEmpty() && QFileInfo(downloads).isDir()) return downloads;
-  return QDir::homePath();
-}
-
 void DownloadRequestHandler::onRequested(QWebEngineDownloadRequest* request) {
   // "Save page as" has chosen its file already.
   if (request->isSavePageDownload()) {
@@ -34,7 +28,7 @@ void DownloadRequestHandler::onRequested(QWebEngineDownloadRequest* request) {
   const QString name = request->downloadFileName();
   // The engine waits for the answer until this returns.
   const QString chosen = QFileDialog::getSaveFileName(dialogParent_, QStringLiteral("保存文件"),
-                                                      QDir(StartDirectory()).filePath(name));
+                                                      QDir(CvarnokView::DownloadDirectory()).filePath(name));
   if (chosen.isEmpty()) {
     request->cancel();
     tell_(QStringLiteral("没有保存 %1：保存对话框已取消").arg(name));

@@ -25,9 +25,6 @@ class DownloadRequestHandler : public QObject {
 
   // Created with the first download.
   DownloadsWindow* window() const { return window_; }
-  // Where the save dialog starts: the download directory, or the home directory
-  // when there is none.
-  static QString StartDirectory();
 
  private:
   void onRequested(QWebEngineDownloadRequest* request);

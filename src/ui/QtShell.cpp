@@ -8,6 +8,8 @@
 
 #include "app/CommandLine.h"
 #include "app/VarnokApp.h"
+#include "ui/ChineseInterface.h"
+#include "ui/ProgramPictures.h"
 #include "ui/QtWindowSystem.h"
 
 namespace {
@@ -39,9 +41,14 @@ int RunQtShell(int argc, char** argv, const std::string& commandLine, std::vecto
   // The web engine's sandbox refuses to run as root.
   if (geteuid() == 0) setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
 
+  chinese_interface::SelectLocale();
+  // The page views and the hidden side pages share one OpenGL context family.
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   previousHandler = qInstallMessageHandler(ExitOnFatalDuringStartup);
   QApplication application(argc, argv);
   qInstallMessageHandler(previousHandler);
+  chinese_interface::InstallTranslations(application);
+  QApplication::setWindowIcon(ProgramPictures::ProgramIcon());
 
   QtWindowSystem windows;
   VarnokApp app(windows, commandLine, std::move(addresses));

@@ -2,6 +2,7 @@
 
 #include <numeric>
 
+#include "platform/GbkCodec.h"
 #include "ui/AddressTrim.h"
 #include "ui/CBrowserDialogbar.h"
 #include "ui/GbkBoundary.h"
@@ -62,16 +63,58 @@ TEST(AddressTrimTest, RemovesSingleByteBlanksAndKeepsDoubleByteCharactersWhole) 
   EXPECT_EQ(TrimGbkBlanks(" \x81\x40 "), "\x81\x40");
 }
 
-TEST(GbkBoundaryTest, AddressesKeepTheirGbkBytesThroughTheEngine) {
+// 你好 and 网址导航 in GBK; 你好 as the engine writes it (UTF-8 escapes).
+const std::string kHelloGbk = "\xc4\xe3\xba\xc3";
+const std::string kHelloEscaped = "%E4%BD%A0%E5%A5%BD";
+
+// Every byte above 0x7F belongs to a GBK character.
+bool IsCleanGbk(const std::string& text) { return platform::Utf8ToGbkExactly(platform::GbkToUtf8(text)) == text; }
+
+TEST(GbkBoundaryTest, AddressesFromTheEngineBecomeGbkAndLeadBackToTheSamePlace) {
+  const QUrl page("http://h/echo?q=" + QString::fromLatin1(kHelloEscaped.c_str()));
+  const std::string stored = gbk_boundary::GbkFromUrl(page);
+  EXPECT_EQ(stored, "http://h/echo?q=" + kHelloGbk);
+  // Opened again from the favorites or the history: the very same request.
+  EXPECT_EQ(gbk_boundary::UrlFromGbk(stored).toEncoded(), page.toEncoded());
+
   const std::string portal = "http://portal.example/MenuTypeAction.do?type=" + kNavigationGbk;
-  const QUrl url = gbk_boundary::UrlFromGbk(portal);
-  EXPECT_EQ(url.toEncoded().toStdString(), "http://portal.example/MenuTypeAction.do?type=%CD%F8%D6%B7%B5%BC%BA%BD");
-  EXPECT_EQ(gbk_boundary::GbkFromUrl(url), portal);
-  // ASCII escapes keep their meaning; an empty URL is an empty address.
-  EXPECT_EQ(gbk_boundary::GbkFromUrl(QUrl("http://h/a%26b")), "http://h/a%26b");
+  EXPECT_EQ(gbk_boundary::GbkFromUrl(gbk_boundary::UrlFromGbk(portal)), portal);
   EXPECT_EQ(gbk_boundary::GbkFromUrl(QUrl()), "");
-  // Without a scheme the text is taken as a host name.
-  EXPECT_EQ(gbk_boundary::UrlFromGbk("www.example.com").scheme(), "http");
+}
+
+TEST(GbkBoundaryTest, WhatGbkCannotHoldKeepsItsEscapes) {
+  struct Case {
+    const char* engine;
+    std::string stored;
+  };
+  const Case cases[] = {
+      // A character beyond GBK between two it holds; lower-case escapes read alike.
+      {"http://h/%e4%bd%a0%F0%9F%98%80%E5%A5%BD", "http://h/\xc4\xe3%F0%9F%98%80\xba\xc3"},
+      // Bytes that are no UTF-8 (a GBK-encoding site's own escapes), cut sequences,
+      // overlong forms and surrogates stay exactly as they were.
+      {"http://h/s?wd=%C4%E3%BA%C3", "http://h/s?wd=%C4%E3%BA%C3"},
+      {"http://h/%E4%BD", "http://h/%E4%BD"},
+      {"http://h/%C0%AF%ED%A0%80", "http://h/%C0%AF%ED%A0%80"},
+      // Escapes of ASCII keep their meaning.
+      {"http://h/a%26b%2F%20c", "http://h/a%26b%2F%20c"},
+  };
+  for (const Case& c : cases) {
+    const QUrl url = QUrl::fromEncoded(c.engine);
+    const std::string stored = gbk_boundary::GbkFromUrl(url);
+    EXPECT_EQ(stored, c.stored) << c.engine;
+    EXPECT_TRUE(IsCleanGbk(stored)) << c.engine;
+    EXPECT_EQ(gbk_boundary::UrlFromGbk(stored).toEncoded(), url.toEncoded()) << c.engine;
+  }
+}
+
+TEST(GbkBoundaryTest, TypedAddressesBecomeGbkAndSchemelessOnesAreRecordedAsLoaded) {
+  EXPECT_EQ(gbk_boundary::AddressToGbk(QString::fromUtf8("http://h/你好😀")), "http://h/" + kHelloGbk + "%F0%9F%98%80");
+  EXPECT_EQ(gbk_boundary::AddressToGbk(QString::fromUtf8("网址导航")), kNavigationGbk);
+  EXPECT_EQ(gbk_boundary::AddressAsNavigated("localhost:8000/a.html"), "http://localhost:8000/a.html");
+  EXPECT_EQ(gbk_boundary::AddressAsNavigated("www.example.com"), "http://www.example.com");
+  EXPECT_EQ(gbk_boundary::AddressAsNavigated("/tmp/a.htm"), "file:///tmp/a.htm");
+  // An address that names its scheme is recorded as given.
+  EXPECT_EQ(gbk_boundary::AddressAsNavigated("http://Example.COM"), "http://Example.COM");
   EXPECT_EQ(gbk_boundary::FromGbk(kNavigationGbk), QString::fromUtf8("网址导航"));
   EXPECT_EQ(gbk_boundary::ToGbk(QString::fromUtf8("网址导航")), kNavigationGbk);
 }

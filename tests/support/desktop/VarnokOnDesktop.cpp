@@ -2,6 +2,8 @@
 
 #include <signal.h>
 
+#include <filesystem>
+
 #include "support/ChildProcess.h"
 #include "support/RawHttp.h"
 
@@ -14,9 +16,13 @@ VarnokOnDesktop::VarnokOnDesktop(const VirtualDesktop& desktop) : desktop_(deskt
   environment_["VARNOK_UPDATE_FIRST_MS"] = "3600000";
   environment_["QTWEBENGINE_DISABLE_SANDBOX"] = "1";
   environment_["VARNOK_WIDGET_MAP"] = scratch_ / "widgets.map";
-  // A person's session has a writable runtime directory; without one Qt complains.
+  // A home and a runtime directory of its own: nothing read from or left in the
+  // machine's real ones, and the engine's profile shared with no other run.
+  environment_["HOME"] = scratch_ / "home";
   environment_["XDG_RUNTIME_DIR"] = scratch_.path();
+  for (const char* variable : {"XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"}) environment_[variable] = "";
   InstallProgramCopy(dir_.path());
+  std::filesystem::create_directories(scratch_ / "home");
 }
 
 VarnokOnDesktop::~VarnokOnDesktop() {

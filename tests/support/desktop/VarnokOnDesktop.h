@@ -28,6 +28,8 @@ class VarnokOnDesktop {
   VarnokOnDesktop& operator=(const VarnokOnDesktop&) = delete;
 
   const TempDir& dir() const { return dir_; }
+  // The program's home directory (HOME), empty at the start.
+  std::string home() const { return scratch_ / "home/"; }
   int port() const { return port_; }  // the embedded server's configured port
   // Added to (or, with an empty value, removed from) the program's environment at Start.
   std::map<std::string, std::string>& environment() { return environment_; }

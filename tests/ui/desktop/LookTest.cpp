@@ -1,0 +1,112 @@
+#include <algorithm>
+#include <filesystem>
+
+#include "DesktopTest.h"
+#include "support/RawHttp.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+const char* const kIconButtons[] = {"back", "forward", "refresh", "go", "home",
+                                    "favorites", "addFavorite", "save", "tile", "closePage"};
+
+bool IsGrey(const Rgb& c) {
+  return std::abs(c.red - c.green) < 16 && std::abs(c.green - c.blue) < 16 && std::abs(c.red - c.blue) < 16;
+}
+
+// The toolkit's own logo, which a page window without an icon shows, is this green.
+bool IsToolkitGreen(const Rgb& c) { return c.green > 160 && c.red < 120 && c.blue < 120; }
+
+class LookTest : public DesktopTest {
+ protected:
+  // The picture inside a button, as a string of its pixels.
+  std::string ButtonPicture(const ScreenImage& screen, const ScreenRect& button) const {
+    std::string pixels;
+    for (int y = button.y + 3; y < button.bottom() - 3; ++y)
+      for (int x = button.x + 3; x < button.right() - 3; ++x) {
+        const Rgb c = screen.Pixel(x, y);
+        pixels += {static_cast<char>(c.red), static_cast<char>(c.green), static_cast<char>(c.blue)};
+      }
+    return pixels;
+  }
+};
+
+TEST_F(LookTest, EveryBarButtonHasAColouredIconOfItsOwnAndEveryWindowOurIcon) {
+  Start(site.Url("/home"));
+  desktop.MoveMouse({desktop.screen().width / 2, desktop.screen().height - 5});
+  ASSERT_TRUE(program.WaitUntilSettled());
+  const auto screen = desktop.Screenshot();
+  ASSERT_TRUE(screen);
+  KeepScreenshot("icons");
+  std::vector<std::string> pictures;
+  for (const char* name : kIconButtons) {
+    const auto button = program.Control(name);
+    ASSERT_TRUE(button) << name;
+    // Drawn in colour, not the toolkit's grey stock pictures.
+    EXPECT_GT(screen->Count(*button, [](const Rgb& c) { return !IsGrey(c); }), 20) << name;
+    pictures.push_back(ButtonPicture(*screen, *button));
+  }
+  for (size_t i = 0; i < pictures.size(); ++i)
+    for (size_t j = i + 1; j < pictures.size(); ++j)
+      EXPECT_NE(pictures[i], pictures[j]) << kIconButtons[i] << " looks like " << kIconButtons[j];
+
+  // The main window hands the window manager an icon; the page window's title bar shows
+  // ours, not the toolkit's logo.
+  EXPECT_NE(desktop.Run({"xprop", "-id", std::to_string(program.mainWindow()), "_NET_WM_ICON"}).find("Icon ("),
+            std::string::npos);
+  const auto titleBar = program.Widgets().PageTitleBar(0);
+  ASSERT_TRUE(titleBar);
+  const ScreenRect iconCorner{titleBar->x, titleBar->y, titleBar->height, titleBar->height};
+  EXPECT_EQ(screen->Count(iconCorner, IsToolkitGreen), 0);
+  EXPECT_GT(screen->Count(iconCorner, [](const Rgb& c) { return c.blue > 120 && c.red < 90; }), 5);
+}
+
+TEST_F(LookTest, HoveringAButtonShowsItsTooltip) {
+  Start(site.Url("/home"));
+  for (const char* name : {"home", "addFavorite", "tile", "other"}) {
+    // Away first, so every hover starts a tooltip afresh.
+    desktop.MoveMouse({desktop.screen().width / 2, desktop.screen().height - 5});
+    WaitUntil([&] { return desktop.FindWindows(program.pid()).size() == 1; }, 10s);
+    ASSERT_TRUE(program.Hover(name));
+    const bool shown = WaitUntil([&] { return desktop.FindWindows(program.pid()).size() > 1; }, 30s);
+    EXPECT_TRUE(shown) << "no tooltip over " << name;
+    if (shown) KeepScreenshot(std::string("tooltip-") + name);
+  }
+}
+
+TEST_F(LookTest, TheSaveDialogSpeaksChineseAndSavesIntoTheDownloadDirectory) {
+  site.Page("/saved", "<html><head><title>kept</title></head><body>keep me</body></html>");
+  Start(site.Url("/saved"));
+  ASSERT_TRUE(program.Click("save"));
+  std::vector<VirtualDesktop::WindowId> dialogs;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        dialogs = desktop.FindWindows(program.pid(), "");
+        dialogs.erase(std::remove(dialogs.begin(), dialogs.end(), program.mainWindow()), dialogs.end());
+        return !dialogs.empty();
+      },
+      60s));
+  EXPECT_EQ(desktop.WindowName(dialogs.front()), "另存为");
+  KeepScreenshot("save-dialog");
+  // The suggested name, in the suggested place.
+  desktop.Key("Return");
+  const std::string saved = program.home() + "Downloads/kept.htm";
+  EXPECT_TRUE(WaitUntil([&] { return ReadFileOrEmpty(saved).find("keep me") != std::string::npos; }, 60s));
+  EXPECT_FALSE(std::filesystem::exists(program.dir() / "kept.htm"));
+}
+
+TEST_F(LookTest, TheEnginesErrorPageAndContextMenuAreChinese) {
+  // Nothing listens there: the engine shows its own error page.
+  const int closed = FindFreePort();
+  Start("http://127.0.0.1:" + std::to_string(closed) + "/nothing-here");
+  KeepScreenshot("error-page");
+  const auto view = program.Widgets().PageView(0);
+  ASSERT_TRUE(view);
+  desktop.Click({view->rect.x + view->rect.width - 200, view->rect.bottom() - 150}, 3);
+  ASSERT_TRUE(WaitUntil([&] { return desktop.FindWindows(program.pid()).size() > 1; }, 30s));
+  KeepScreenshot("context-menu");
+  desktop.Key("Escape");
+}
+
+}  // namespace
