@@ -23,7 +23,9 @@ void FullScreenController::enter(QWebEngineView* view) {
   if (!home) return;
   view_ = view;
   home_ = home;
-  view->setParent(nullptr);
+  // The page window lets go of the view (it becomes a window of its own) and takes it
+  // back on leaving.
+  home->setWidget(nullptr);
   view->showFullScreen();
   // Only while in full screen: otherwise Esc belongs to the page.
   escape_ = new QShortcut(QKeySequence(Qt::Key_Escape), view);

@@ -25,13 +25,12 @@ TEST_F(LaunchAddressesTest, AddressesOnTheCommandLineOpenInPageWindowsOfTheirOwn
   Start(site.Url("/home"));
   ASSERT_TRUE(site.WaitForRequests("/first")) << program.Output();
   ASSERT_TRUE(site.WaitForRequests("/second")) << program.Output();
-  ASSERT_TRUE(WaitForPageCount(3)) << program.Output();
   // Home first, then the addresses in their order, the last one current.
-  const WidgetMap map = program.Widgets();
-  EXPECT_EQ(map.Page(0)->Value("url"), site.Url("/home"));
-  EXPECT_EQ(map.Page(1)->Value("url"), site.Url("/first"));
-  EXPECT_EQ(map.Page(2)->Value("url"), site.Url("/second"));
-  EXPECT_EQ(map.CurrentPage(), 2);
+  EXPECT_TRUE(program.WaitForWidgets([&](const WidgetMap& map) {
+    return map.PageCount() == 3 && map.PageShows(0, site.Url("/home")) && map.PageShows(1, site.Url("/first")) &&
+           map.PageShows(2, site.Url("/second"));
+  })) << program.Output();
+  EXPECT_EQ(program.Widgets().CurrentPage(), 2);
   // Each address joins the history as a typed one does.
   const std::string ini = CloseAndReadIni();
   EXPECT_NE(ini.find(site.Url("/first")), std::string::npos) << ini;
