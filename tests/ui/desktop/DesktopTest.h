@@ -25,6 +25,10 @@ class DesktopTest : public ::testing::Test {
   // Waits until the page window `index` has finished loading `url` (encoded).
   bool WaitForPage(int index, const std::string& url, std::chrono::milliseconds timeout = std::chrono::seconds(60)) const;
   bool WaitForPageCount(int count, std::chrono::milliseconds timeout = std::chrono::seconds(60)) const;
+  // A window of the program whose name matches `nameRegex` (a dialog, a prompt), once it
+  // is on the screen; 0 if none comes.
+  VirtualDesktop::WindowId WaitForProgramWindow(const std::string& nameRegex,
+                                                std::chrono::milliseconds timeout = std::chrono::seconds(60)) const;
   // Keeps a screenshot for people to look at (in VARNOK_TEST_SCREENSHOTS, when set).
   void KeepScreenshot(const std::string& name) const;
   // Closes the program through its window and expects a clean exit; returns varnok.ini.

@@ -34,14 +34,7 @@ class DownloadsTest : public DesktopTest {
   VirtualDesktop::WindowId RequestDownload(const std::string& path) {
     EXPECT_TRUE(program.Activate());
     EXPECT_TRUE(program.TypeAddress(site.Url(path)));
-    VirtualDesktop::WindowId dialog = 0;
-    WaitUntil(
-        [&] {
-          const auto windows = desktop.FindWindows(program.pid(), "保存文件");
-          if (!windows.empty()) dialog = windows.front();
-          return dialog != 0;
-        },
-        60s);
+    const VirtualDesktop::WindowId dialog = WaitForProgramWindow("保存文件");
     if (dialog) desktop.Activate(dialog);
     return dialog;
   }

@@ -18,18 +18,7 @@ ask('first').then(() => ask('second'));
 
 class PagePermissionsTest : public DesktopTest {
  protected:
-  // The prompt of the program, once it is on the screen; 0 if none comes.
-  VirtualDesktop::WindowId WaitForPrompt(std::chrono::milliseconds timeout = 60s) const {
-    VirtualDesktop::WindowId prompt = 0;
-    WaitUntil(
-        [&] {
-          const auto windows = desktop.FindWindows(program.pid(), "网站请求权限");
-          if (!windows.empty()) prompt = windows.front();
-          return prompt != 0;
-        },
-        timeout);
-    return prompt;
-  }
+  VirtualDesktop::WindowId WaitForPrompt() const { return WaitForProgramWindow("网站请求权限"); }
   std::string Answers() const {
     std::string answers;
     for (const auto& request : site.RequestsFor("/result")) answers += request.query + ";";

@@ -38,15 +38,8 @@ TEST_F(UnwritableDirectoryTest, IsSaidAtStartAndTheProgramKeepsBrowsingWithoutCl
   EXPECT_NE(program.Output().find("varnok: the program directory " + program.dir().path() + " cannot be written"),
             std::string::npos)
       << program.Output();
-  VirtualDesktop::WindowId box = 0;
-  ASSERT_TRUE(WaitUntil(
-      [&] {
-        const auto windows = desktop.FindWindows(program.pid(), "程序目录不可写");
-        if (!windows.empty()) box = windows.front();
-        return box != 0;
-      },
-      60s))
-      << program.Output();
+  const VirtualDesktop::WindowId box = WaitForProgramWindow("程序目录不可写");
+  ASSERT_NE(box, 0u) << program.Output();
   KeepScreenshot("unwritable-program-directory");
   ASSERT_TRUE(desktop.Activate(box));
   desktop.Key("Return");
