@@ -10,8 +10,8 @@ PACKAGES=(
   qt6-translations-l10n
   fonts-wqy-microhei
   googletest libgtest-dev libgmock-dev
-  xvfb xauth x11-utils imagemagick
-  xdg-utils openbox xdotool
+  xvfb xauth x11-utils imagemagick openbox xdotool gdb
+  xdg-utils
   python3 procps
   clang libclang-rt-14-dev
   apache2-utils nginx-light

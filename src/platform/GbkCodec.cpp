@@ -45,4 +45,11 @@ std::optional<std::string> Utf8ToGbkExactly(const std::string& utf8) {
   return gbk;
 }
 
+std::optional<std::string> GbkToUtf8Exactly(const std::string& gbk) {
+  // UTF-8 never holds the byte 0xFF either.
+  const std::string utf8 = Convert("UTF-8", "GBK", gbk, '\xFF');
+  if (utf8.find('\xFF') != std::string::npos) return std::nullopt;
+  return utf8;
+}
+
 }  // namespace platform

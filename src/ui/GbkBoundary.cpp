@@ -1,5 +1,6 @@
 #include "ui/GbkBoundary.h"
 
+#include <algorithm>
 #include <cctype>
 #include <optional>
 #include <vector>
@@ -57,24 +58,82 @@ std::string Escapes(const std::vector<unsigned char>& bytes, size_t from, size_t
   return text;
 }
 
-// A run of escaped bytes above 0x7F: each UTF-8 character GBK holds becomes GBK, every
-// other byte keeps its escape.
-std::string DecodeRun(const std::vector<unsigned char>& bytes) {
+bool IsUtf8(const std::vector<unsigned char>& bytes) {
+  for (size_t at = 0; at < bytes.size();) {
+    const size_t length = Utf8SequenceLength(bytes, at);
+    if (length == 0) return false;
+    at += length;
+  }
+  return true;
+}
+
+// A run of escaped bytes above 0x7F read back from the engine: UTF-8 characters that GBK
+// holds become GBK, every other byte keeps its escape.
+std::string DecodeUtf8Run(const std::vector<unsigned char>& bytes) {
+  const std::string raw(bytes.begin(), bytes.end());
   std::string out;
   for (size_t at = 0; at < bytes.size();) {
     const size_t length = Utf8SequenceLength(bytes, at);
     std::optional<std::string> gbk;
-    if (length > 0) gbk = platform::Utf8ToGbkExactly(std::string(bytes.begin() + at, bytes.begin() + at + length));
-    if (gbk) {
-      out += *gbk;
-      at += length;
-    } else {
-      const size_t kept = length > 0 ? length : 1;
-      out += Escapes(bytes, at, kept);
-      at += kept;
-    }
+    if (length > 0) gbk = platform::Utf8ToGbkExactly(raw.substr(at, length));
+    const size_t used = length > 0 ? length : 1;
+    out += gbk ? *gbk : Escapes(bytes, at, used);
+    at += used;
   }
   return out;
+}
+
+// GBK text with its two-byte characters escaped whole (a trail byte may be ASCII), the
+// rest as it is.
+QString EscapeGbkCharacters(const std::string& gbk) {
+  const std::vector<unsigned char> bytes(gbk.begin(), gbk.end());
+  std::string out;
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    if (bytes[i] < 0x80) {
+      out += static_cast<char>(bytes[i]);
+    } else {
+      const size_t width = bytes[i] >= 0x81 && i + 1 < bytes.size() ? 2 : 1;
+      out += Escapes(bytes, i, width);
+      i += width - 1;
+    }
+  }
+  return QString::fromLatin1(out.c_str());
+}
+
+// The escaped bytes starting at `at`: bytes above 0x7F, and with `gbkPairs` also the
+// ASCII-range trail byte of each GBK character. *end is where they stop.
+std::vector<unsigned char> CollectRun(const QByteArray& encoded, int at, bool gbkPairs, int* end) {
+  std::vector<unsigned char> run;
+  for (int byte; (byte = EscapedByte(encoded, at)) >= 0x80;) {
+    run.push_back(static_cast<unsigned char>(byte));
+    at += 3;
+    const int trail = EscapedByte(encoded, at);
+    if (gbkPairs && byte >= 0x81 && trail >= 0x40 && trail < 0x80 && trail != 0x7F) {
+      run.push_back(static_cast<unsigned char>(trail));
+      at += 3;
+    }
+  }
+  *end = at;
+  return run;
+}
+
+// Reads the escapes starting at encoded[*at] and moves *at past what it used. A query
+// run that is no UTF-8 but whole GBK characters (queries are sent in GBK) is those
+// characters.
+std::string DecodeEscapes(const QByteArray& encoded, int* at, bool inQuery) {
+  int end = *at;
+  const std::vector<unsigned char> high = CollectRun(encoded, *at, false, &end);
+  if (inQuery && !IsUtf8(high)) {
+    int gbkEnd = *at;
+    const std::vector<unsigned char> paired = CollectRun(encoded, *at, true, &gbkEnd);
+    const std::string raw(paired.begin(), paired.end());
+    if (platform::GbkToUtf8Exactly(raw)) {
+      *at = gbkEnd;
+      return raw;
+    }
+  }
+  *at = end;
+  return DecodeUtf8Run(high);
 }
 
 }  // namespace
@@ -99,7 +158,13 @@ std::string AddressToGbk(const QString& typed) {
 }
 
 QUrl UrlFromGbk(const std::string& address) {
-  const QString text = FromGbk(address);
+  // GBK never uses '?' or '#' inside a character, so they split the address as bytes.
+  const size_t hash = address.find('#');
+  const size_t question = address.substr(0, hash).find('?');
+  QString text = FromGbk(address.substr(0, std::min(question, hash)));
+  if (question != std::string::npos)
+    text += QLatin1Char('?') + EscapeGbkCharacters(address.substr(question + 1, hash == std::string::npos ? hash : hash - question - 1));
+  if (hash != std::string::npos) text += QLatin1Char('#') + FromGbk(address.substr(hash + 1));
   if (!HasScheme(address)) return QUrl::fromUserInput(text);
   return QUrl(text, QUrl::TolerantMode);
 }
@@ -107,17 +172,14 @@ QUrl UrlFromGbk(const std::string& address) {
 std::string GbkFromUrl(const QUrl& url) {
   if (url.isEmpty()) return std::string();
   const QByteArray encoded = url.toEncoded();
+  const int question = encoded.indexOf('?'), hash = encoded.indexOf('#');
+  auto inQuery = [&](int at) { return question >= 0 && at > question && (hash < 0 || at < hash); };
   std::string out;
   for (int i = 0; i < encoded.size();) {
-    std::vector<unsigned char> run;
-    int at = i;
-    for (int byte; (byte = EscapedByte(encoded, at)) >= 0x80; at += 3) run.push_back(static_cast<unsigned char>(byte));
-    if (run.empty()) {
+    if (EscapedByte(encoded, i) >= 0x80)
+      out += DecodeEscapes(encoded, &i, inQuery(i));
+    else
       out += encoded[i++];
-    } else {
-      out += DecodeRun(run);
-      i = at;
-    }
   }
   return out;
 }

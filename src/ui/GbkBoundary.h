@@ -6,11 +6,12 @@
 // The one place where the program's GBK byte strings meet Qt's Unicode: widget texts
 // and the addresses handed to and read back from the web engine.
 //
-// Addresses cross through Unicode both ways, so an address read back from the engine,
-// kept as GBK (the address box, the favorites and history, varnok.ini) and opened again
-// reaches the same place: characters GBK holds are kept as GBK characters, every other
-// byte of the address keeps its %-escape, and the engine sends non-ASCII characters as
-// UTF-8, as browsers do.
+// Addresses cross through Unicode both ways. Read back from the engine, characters GBK
+// holds become GBK characters and every other byte keeps its %-escape, so nothing but GBK
+// reaches the address box, the pages or varnok.ini. Sent to the engine, the path goes as
+// UTF-8 (as a link in any page does) and the query as GBK (as a link in our GBK pages
+// does, and as the portal expects), so an address leads to the same place whether it is
+// opened from the address box or from a link on the favorites or history page.
 namespace gbk_boundary {
 
 QString FromGbk(const std::string& gbk);
@@ -20,12 +21,13 @@ std::string ToGbk(const QString& text);
 // of their UTF-8 bytes rather than question marks.
 std::string AddressToGbk(const QString& typed);
 
-// A GBK address as a URL for the engine. A text without a scheme is read as the engine
+// A GBK address as a URL for the engine: path and fragment through Unicode, the query's
+// bytes above 0x7F escaped as they are. A text without a scheme is read as the engine
 // reads user input (a host name with port and path, or a local path).
 QUrl UrlFromGbk(const std::string& address);
 // The address of a loaded page as GBK: %-escaped UTF-8 characters that GBK holds
-// become those characters; everything else stays as the engine wrote it. Empty for an
-// empty URL.
+// become those characters, and so do escaped GBK characters in the query; everything
+// else stays as the engine wrote it. Empty for an empty URL.
 std::string GbkFromUrl(const QUrl& url);
 
 // The address to record for `address`: as given when it names its scheme, otherwise

@@ -55,9 +55,9 @@ ScreenRect Unite(const ScreenRect& a, const ScreenRect& b) {
   return {left, top, std::max(a.right(), b.right()) - left, std::max(a.bottom(), b.bottom()) - top};
 }
 
-// True when the two rectangles come within `gap` pixels of each other on both axes.
-bool Near(const ScreenRect& a, const ScreenRect& b, int gap) {
-  return a.x - gap < b.right() && b.x - gap < a.right() && a.y - gap < b.bottom() && b.y - gap < a.bottom();
+// True when the two rectangles come within `gapX` columns and `gapY` rows of each other.
+bool Near(const ScreenRect& a, const ScreenRect& b, int gapX, int gapY) {
+  return a.x - gapX < b.right() && b.x - gapX < a.right() && a.y - gapY < b.bottom() && b.y - gapY < a.bottom();
 }
 
 }  // namespace
@@ -82,7 +82,8 @@ int ScreenImage::DistinctColours(const ScreenRect& region) const {
   return static_cast<int>(colours.size());
 }
 
-std::vector<ScreenRect> ScreenImage::FindGroups(const ScreenRect& region, const ColourTest& test, int gap) const {
+std::vector<ScreenRect> ScreenImage::FindGroups(const ScreenRect& region, const ColourTest& test, int horizontalGap,
+                                               int verticalGap) const {
   const ScreenRect area = Clip(region, bounds());
   // Runs of matching pixels per row first, then runs merged with every group they touch.
   std::vector<ScreenRect> groups;
@@ -93,7 +94,7 @@ std::vector<ScreenRect> ScreenImage::FindGroups(const ScreenRect& region, const 
         continue;
       }
       int end = x + 1, lastHit = x;
-      while (end < area.right() && end - lastHit <= gap) {
+      while (end < area.right() && end - lastHit <= horizontalGap) {
         if (test(Pixel(end, y))) lastHit = end;
         ++end;
       }
@@ -102,7 +103,7 @@ std::vector<ScreenRect> ScreenImage::FindGroups(const ScreenRect& region, const 
       for (bool merged = true; merged;) {
         merged = false;
         for (auto it = groups.begin(); it != groups.end();) {
-          if (Near(*it, run, gap)) {
+          if (Near(*it, run, horizontalGap, verticalGap)) {
             run = Unite(run, *it);
             it = groups.erase(it);
             merged = true;

@@ -28,10 +28,12 @@ class ScreenImage {
   // Number of different colours inside `region` (a blank area has one or two).
   int DistinctColours(const ScreenRect& region) const;
 
-  // Groups of pixels passing `test` inside `region`: pixels closer than `gap` pixels in
-  // a row and lines of them closer than `gap` rows join one group, so a word of link
-  // text becomes one rectangle. Sorted top to bottom, then left to right.
-  std::vector<ScreenRect> FindGroups(const ScreenRect& region, const ColourTest& test, int gap = 6) const;
+  // Groups of pixels passing `test` inside `region`: pixels fewer than `horizontalGap`
+  // columns apart in a row, and rows fewer than `verticalGap` rows apart, join one group,
+  // so an underlined link becomes one rectangle and the next line of links another.
+  // Sorted top to bottom, then left to right.
+  std::vector<ScreenRect> FindGroups(const ScreenRect& region, const ColourTest& test, int horizontalGap = 6,
+                                     int verticalGap = 2) const;
 
  private:
   int width_ = 0, height_ = 0;

@@ -67,10 +67,14 @@ std::unique_ptr<ChildProcess> VarnokOnDesktop::LaunchAgain(const std::vector<std
   return std::make_unique<ChildProcess>(argv, set, workingDirectory.empty() ? dir_.path() : workingDirectory);
 }
 
-bool VarnokOnDesktop::Start(std::chrono::milliseconds timeout) {
+void VarnokOnDesktop::Launch() {
   std::map<std::string, std::string> set;
   const std::vector<std::string> argv = CommandLine(arguments_, &set);
   process_ = std::make_unique<ChildProcess>(argv, set, dir_.path());
+}
+
+bool VarnokOnDesktop::Start(std::chrono::milliseconds timeout) {
+  Launch();
   const bool shown = WaitUntil(
       [&] {
         if (!process_->Running()) return true;
@@ -94,6 +98,10 @@ bool VarnokOnDesktop::WaitUntilSettled(std::chrono::milliseconds timeout) const 
 }
 
 bool VarnokOnDesktop::Running() const { return process_ && process_->Running(); }
+
+void VarnokOnDesktop::Signal(int signal) const {
+  if (process_) process_->Signal(signal);
+}
 
 pid_t VarnokOnDesktop::pid() const { return process_ ? process_->pid() : -1; }
 
@@ -143,7 +151,9 @@ bool VarnokOnDesktop::TypeAddress(const std::string& text, const std::string& ke
 
 std::optional<int> VarnokOnDesktop::Close(std::chrono::milliseconds timeout) {
   if (!process_) return std::nullopt;
-  desktop_.CloseWindow(mainWindow_);
+  // The window manager's close key sends the window the same request as its close box.
+  Activate();
+  desktop_.Key("alt+F4");
   return process_->WaitForExit(timeout);
 }
 
@@ -153,5 +163,10 @@ std::optional<int> VarnokOnDesktop::WaitForExit(std::chrono::milliseconds timeou
 }
 
 std::string VarnokOnDesktop::Ini() const { return ReadFileOrEmpty(dir_ / "varnok.ini"); }
+
+std::string VarnokOnDesktop::StackTraces() const {
+  if (!Running()) return "(not running)";
+  return desktop_.Run({"gdb", "-p", std::to_string(pid()), "-batch", "-ex", "thread apply all bt 30"}, nullptr, 120s);
+}
 
 std::string VarnokOnDesktop::Output() const { return process_ ? process_->Output() : std::string(); }

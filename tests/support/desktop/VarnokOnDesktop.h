@@ -45,6 +45,8 @@ class VarnokOnDesktop {
                 const std::vector<std::string>& history = {});
   void WriteFile(const std::string& name, const std::string& bytes) const;
 
+  // Starts the program and returns at once.
+  void Launch();
   // Starts the program and waits until its main window is mapped and its reported
   // widgets agree with the window's place on the screen; false (with the program's output in Output()) if that never happens.
   bool Start(std::chrono::milliseconds timeout = std::chrono::seconds(120));
@@ -53,6 +55,8 @@ class VarnokOnDesktop {
                                        std::map<std::string, std::string>* environment) const;
   WindowId mainWindow() const { return mainWindow_; }
   bool Running() const;
+  // Sends a signal to the program (SIGTERM, SIGINT, SIGHUP close it as its close box does).
+  void Signal(int signal) const;
   pid_t pid() const;
   // Starts the same program once more, as a person starting it again from a terminal or
   // another program's link would: same program and environment, in `workingDirectory`
@@ -77,12 +81,14 @@ class VarnokOnDesktop {
   // Clicks into the address box, replaces its text by `text` and presses `key`.
   bool TypeAddress(const std::string& text, const std::string& key = "Return") const;
 
-  // Closes the main window through the window manager, as its close box does, and waits
-  // for the exit; the exit status, nothing if the program did not end in time.
+  // Closes the main window with the window manager's close key (Alt+F4), which asks the
+  // window to close as its close box does, and waits for the exit; the exit status, nothing if the program did not end in time.
   std::optional<int> Close(std::chrono::milliseconds timeout = std::chrono::seconds(60));
   std::optional<int> WaitForExit(std::chrono::milliseconds timeout);
   std::string Ini() const;
   std::string Output() const;
+  // Every thread's stack of the running program (through gdb), to show where it hangs.
+  std::string StackTraces() const;
 
  private:
   const VirtualDesktop& desktop_;

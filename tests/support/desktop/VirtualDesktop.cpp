@@ -229,12 +229,6 @@ VirtualDesktop::WindowId VirtualDesktop::ActiveWindow() const {
   return std::strtoul(Run({"xdotool", "getactivewindow"}).c_str(), nullptr, 10);
 }
 
-void VirtualDesktop::CloseWindow(WindowId window) const {
-  // The window manager's close (Alt+F4 in openbox) asks the program to close the window;
-  // "xdotool windowclose" would destroy it under the program's feet instead.
-  if (Activate(window)) Key("alt+F4");
-}
-
 void VirtualDesktop::Key(const std::string& keys) const { Run({"xdotool", "key", "--delay", "60", keys}); }
 
 void VirtualDesktop::Type(const std::string& utf8Text) const {
@@ -242,7 +236,11 @@ void VirtualDesktop::Type(const std::string& utf8Text) const {
 }
 
 void VirtualDesktop::MoveMouse(ScreenPoint at) const {
-  Run({"xdotool", "mousemove", "--sync", std::to_string(at.x), std::to_string(at.y)});
+  // Not xdotool's own --sync: it waits for a motion that never comes when the pointer is
+  // already there.
+  Run({"xdotool", "mousemove", std::to_string(at.x), std::to_string(at.y)});
+  const std::string expected = "x:" + std::to_string(at.x) + " y:" + std::to_string(at.y) + " ";
+  WaitUntil([&] { return Run({"xdotool", "getmouselocation"}).compare(0, expected.size(), expected) == 0; }, 10s);
 }
 
 void VirtualDesktop::Click(ScreenPoint at, int button) const {

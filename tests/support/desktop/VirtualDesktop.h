@@ -56,9 +56,6 @@ class VirtualDesktop {
   // Asks the window manager to activate the window and waits until it is.
   bool Activate(WindowId window) const;
   WindowId ActiveWindow() const;
-  // Asks the window manager to close the window, as its close box does (Alt+F4 on the
-  // activated window).
-  void CloseWindow(WindowId window) const;
 
   // Input, delivered to whatever has the focus, exactly as from a keyboard and mouse.
   // `keys` uses xdotool's names: "Return", "KP_Enter", "ctrl+l", "alt+Left", "F5".

@@ -32,6 +32,25 @@ bool DesktopTest::WaitForPageCount(int count, std::chrono::milliseconds timeout)
   return program.WaitForWidgets([&](const WidgetMap& map) { return map.PageCount() == count; }, timeout);
 }
 
+std::vector<ScreenRect> DesktopTest::PageLinks(int index) const {
+  const auto view = program.Widgets().PageView(index);
+  const auto screen = desktop.Screenshot();
+  if (!view || !screen) return {};
+  return screen->FindGroups(view->rect, [](const Rgb& c) { return IsLinkBlue(c) || IsVisitedLinkPurple(c); });
+}
+
+std::vector<ScreenRect> DesktopTest::FirstLineOfLinks(int index) const {
+  std::vector<ScreenRect> line;
+  for (const ScreenRect& link : PageLinks(index))
+    if (line.empty() || (link.y < line.front().bottom() && line.front().y < link.bottom())) line.push_back(link);
+  return line;
+}
+
+void DesktopTest::ClickIntoPage(int index) const {
+  const auto view = program.Widgets().PageView(index);
+  if (view) desktop.Click({view->rect.x + 40, view->rect.bottom() - 20});
+}
+
 void DesktopTest::TearDown() {
   if (!HasFailure()) return;
   const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
@@ -60,6 +79,6 @@ void DesktopTest::KeepScreenshot(const std::string& name) const {
 
 std::string DesktopTest::CloseAndReadIni() {
   const auto status = program.Close();
-  EXPECT_EQ(status, 0) << program.Output();
+  EXPECT_EQ(status, 0) << program.Output() << (status ? "" : "\nstill running:\n" + program.StackTraces());
   return program.Ini();
 }

@@ -29,6 +29,13 @@ class DesktopTest : public ::testing::Test {
   // is on the screen; 0 if none comes.
   VirtualDesktop::WindowId WaitForProgramWindow(const std::string& nameRegex,
                                                 std::chrono::milliseconds timeout = std::chrono::seconds(60)) const;
+  // The links the page in window `index` shows, as rectangles on the screen in reading
+  // order (found by the engine's link colours, unvisited blue and visited purple).
+  std::vector<ScreenRect> PageLinks(int index) const;
+  // The links on the first line of the page that has any.
+  std::vector<ScreenRect> FirstLineOfLinks(int index) const;
+  // Clicks into page window `index`'s page near its bottom left, away from its content.
+  void ClickIntoPage(int index) const;
   // Keeps a screenshot for people to look at (in VARNOK_TEST_SCREENSHOTS, when set).
   void KeepScreenshot(const std::string& name) const;
   // Closes the program through its window and expects a clean exit; returns varnok.ini.

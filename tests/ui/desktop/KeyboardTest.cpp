@@ -14,12 +14,7 @@ std::string FormPage(const std::string& who) {
 class KeyboardTest : public DesktopTest {
  protected:
   // Clicks into the current page, so the keyboard focus is inside the page.
-  void ClickIntoPage() {
-    const WidgetMap map = program.Widgets();
-    const auto view = map.PageView(map.CurrentPage());
-    ASSERT_TRUE(view);
-    desktop.Click({view->rect.x + view->rect.width / 2, view->rect.y + view->rect.height - 20});
-  }
+  void ClickIntoPage() { DesktopTest::ClickIntoPage(program.Widgets().CurrentPage()); }
   void ClickIntoAddressBox() { ASSERT_TRUE(program.Click("address")); }
   // The engine draws a focused text field with a coloured ring; waits for one inside the
   // current page, so keys typed next reach the field and not the page around it.
@@ -79,6 +74,20 @@ TEST_F(KeyboardTest, AddressKeysSelectTheWholeAddressWhereverTheFocusIs) {
   desktop.Key("Return");
   EXPECT_TRUE(site.WaitForRequests("/again"));
   EXPECT_EQ(site.Count("/start"), 1);
+}
+
+TEST_F(KeyboardTest, CopyAndPasteKeysWorkOnTheAddressBoxText) {
+  Start(site.Url("/start"));
+  ASSERT_TRUE(program.Click("address"));
+  desktop.Key("ctrl+a");
+  desktop.Type(site.Url("/copied"));
+  desktop.Key("ctrl+a");
+  desktop.Key("ctrl+c");
+  desktop.Key("BackSpace");
+  // The box is empty now; what comes back is what was copied.
+  desktop.Key("ctrl+v");
+  desktop.Key("Return");
+  EXPECT_TRUE(site.WaitForRequests("/copied")) << program.Output();
 }
 
 TEST_F(KeyboardTest, TabLeadsFromTheAddressBoxIntoTheCurrentPageWindow) {

@@ -33,19 +33,20 @@ TEST(ScreenImageTest, ReadsEightBitPicturesWithCommentsAndRefusesOthers) {
 }
 
 TEST(ScreenImageTest, GroupsNearPixelsIntoWordsAndKeepsSeparateLinesApart) {
-  // 40 x 30 white with blue marks: two words on one line (a gap of 10), one word below.
+  // 40 x 30 white with blue marks: two words on one line (a gap of 10, one blank row
+  // inside the first), one word two blank rows below the line before it.
   std::vector<Rgb> pixels(40 * 30, Rgb{255, 255, 255});
   auto mark = [&](int x, int y) { pixels[static_cast<size_t>(y * 40 + x)] = Rgb{0, 0, 238}; };
   for (int x : {2, 4, 7}) mark(x, 3), mark(x, 5);  // word one, with gaps inside it
   for (int x : {18, 20}) mark(x, 4);               // word two
-  mark(3, 20), mark(5, 21);                        // the word on the next line
+  mark(3, 8), mark(5, 9);                          // the word on the next line
   const auto image = ScreenImage::FromPpm(Ppm(40, 30, "P6\n40 30\n255\n", pixels));
   ASSERT_TRUE(image);
-  const std::vector<ScreenRect> groups = image->FindGroups(image->bounds(), IsLinkBlue, 6);
+  const std::vector<ScreenRect> groups = image->FindGroups(image->bounds(), IsLinkBlue);
   ASSERT_EQ(groups.size(), 3u);
   EXPECT_EQ(groups[0], (ScreenRect{2, 3, 6, 3}));
   EXPECT_EQ(groups[1], (ScreenRect{18, 4, 3, 1}));
-  EXPECT_EQ(groups[2], (ScreenRect{3, 20, 3, 2}));
+  EXPECT_EQ(groups[2], (ScreenRect{3, 8, 3, 2}));
   EXPECT_EQ(image->Count(image->bounds(), IsLinkBlue), 10);
   EXPECT_EQ(image->DistinctColours({0, 0, 2, 2}), 1);
 }
