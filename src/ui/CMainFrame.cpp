@@ -1,8 +1,8 @@
 #include "ui/CMainFrame.h"
 
 #include <QCloseEvent>
-#include <QFile>
 #include <QComboBox>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
