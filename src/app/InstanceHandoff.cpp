@@ -1,11 +1,13 @@
 #include "app/InstanceHandoff.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 
 #include "app/Config.h"
 #include "app/ExternalAddress.h"
 #include "app/WindowSystem.h"
+#include "platform/HandoffMessage.h"
 #include "platform/HandoffSender.h"
 #include "platform/PrivateRuntimeDirectory.h"
 
@@ -42,11 +44,19 @@ std::string InstanceHandoff::SocketPath(std::string* error) {
 InstanceHandoff::Outcome InstanceHandoff::HandOver(const std::vector<std::string>& addresses) {
   std::string error, answer;
   const std::string path = SocketPath(&error);
-  if (path.empty() || !platform::HandoffSender::Send(path, addresses, &answer, &error)) {
-    if (Verbose()) std::fprintf(stderr, "varnok: cannot reach the running program: %s\n", error.c_str());
-    return Outcome::kUnreachable;
-  }
-  return answer == kOpened ? Outcome::kOpened : Outcome::kNoWindow;
+  // Many addresses go in several messages, each within the bounds.
+  size_t sent = 0;
+  do {
+    const size_t count = std::min(addresses.size() - sent, platform::HandoffMessage::kMaxItems);
+    const std::vector<std::string> part(addresses.begin() + sent, addresses.begin() + sent + count);
+    if (path.empty() || !platform::HandoffSender::Send(path, part, &answer, &error)) {
+      if (Verbose()) std::fprintf(stderr, "varnok: cannot reach the running program: %s\n", error.c_str());
+      return Outcome::kUnreachable;
+    }
+    if (answer != kOpened) return Outcome::kNoWindow;
+    sent += count;
+  } while (sent < addresses.size());
+  return Outcome::kOpened;
 }
 
 bool InstanceHandoff::Listen(WindowSystem& windows) {

@@ -14,6 +14,7 @@
 #include "pages/CommandDispatcher.h"
 #include "platform/FileUtil.h"
 #include "platform/GbkCodec.h"
+#include "platform/HandoffMessage.h"
 #include "platform/ProcessLauncher.h"
 #include "platform/ProcessScan.h"
 #include "platform/SharedMemoryToken.h"
@@ -27,11 +28,14 @@ const char kExecutableName[] = "varnok";
 VarnokApp::VarnokApp(WindowSystem& windows, std::string commandLine, std::vector<std::string> addresses)
     : windows_(windows), commandLine_(std::move(commandLine)) {
   for (std::string& address : addresses) {
-    if (external_address::IsOpenable(address))
-      addresses_.push_back(std::move(address));
-    else
+    if (!external_address::IsOpenable(address))
       std::fprintf(stderr, "varnok: not opened, only web and file addresses are: %s\n",
                    platform::GbkToUtf8(address).c_str());
+    else if (address.size() > platform::HandoffMessage::kMaxItemBytes)
+      std::fprintf(stderr, "varnok: not opened, longer than %zu bytes: %.60s...\n",
+                   platform::HandoffMessage::kMaxItemBytes, platform::GbkToUtf8(address).c_str());
+    else
+      addresses_.push_back(std::move(address));
   }
 }
 
