@@ -99,4 +99,16 @@ TEST(GbkCodecTest, RoundTripsChineseAndSurvivesBadBytes) {
   EXPECT_EQ(platform::GbkToUtf8("ab\xff"), "ab?");
 }
 
+TEST(GbkCodecTest, ExactConversionsRefuseWhatTheOtherSideCannotHold) {
+  EXPECT_EQ(platform::Utf8ToGbkExactly("\xe6\x94\xb6" "a"), std::optional<std::string>("\xca\xd5" "a"));
+  // An emoji, a cut UTF-8 sequence: no GBK for them.
+  EXPECT_FALSE(platform::Utf8ToGbkExactly("a\xf0\x9f\x98\x80"));
+  EXPECT_FALSE(platform::Utf8ToGbkExactly("\xe6\x94"));
+  EXPECT_EQ(platform::GbkToUtf8Exactly("\xca\xd5\x81\x40"), std::optional<std::string>("\xe6\x94\xb6\xe4\xb8\x82"));
+  // A lone lead byte, a byte GBK never uses.
+  EXPECT_FALSE(platform::GbkToUtf8Exactly("\xca"));
+  EXPECT_FALSE(platform::GbkToUtf8Exactly("a\xff"));
+  EXPECT_EQ(platform::GbkToUtf8Exactly(""), std::optional<std::string>(""));
+}
+
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <signal.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "support/ChildProcess.h"
@@ -151,10 +152,19 @@ bool VarnokOnDesktop::TypeAddress(const std::string& text, const std::string& ke
 
 std::optional<int> VarnokOnDesktop::Close(std::chrono::milliseconds timeout) {
   if (!process_) return std::nullopt;
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
   // The window manager's close key sends the window the same request as its close box.
-  Activate();
-  desktop_.Key("alt+F4");
-  return process_->WaitForExit(timeout);
+  // Pressed again, as a person would, while the window is still there: a key pressed
+  // while the window manager was busy handing the focus around can be lost.
+  for (int attempt = 0; attempt < 3 && process_->Running(); ++attempt) {
+    Activate();
+    desktop_.Key("alt+F4");
+    const bool gone = WaitUntil([&] { return !process_->Running() || desktop_.FindWindows(pid(), "^varnok").empty(); },
+                                std::chrono::seconds(15));
+    if (gone) break;
+  }
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+  return process_->WaitForExit(std::max(left, std::chrono::milliseconds(1)));
 }
 
 std::optional<int> VarnokOnDesktop::WaitForExit(std::chrono::milliseconds timeout) {

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <stdexcept>
 
 #include "support/ChildProcess.h"
 
@@ -10,9 +11,10 @@ using namespace std::chrono_literals;
 void DesktopTest::Start(const std::string& home, const std::vector<std::string>& favorites,
                         const std::vector<std::string>& history) {
   program.WriteIni(home, favorites, history);
-  ASSERT_TRUE(program.Start()) << "the main window never showed:\n" << program.Output();
-  ASSERT_TRUE(program.Activate());
-  ASSERT_TRUE(WaitForPageIdle(0)) << program.Output();
+  // Thrown, so the test ends here rather than waiting out every later step.
+  if (!program.Start()) throw std::runtime_error("the main window never showed:\n" + program.Output());
+  if (!program.Activate()) throw std::runtime_error("the main window cannot be activated");
+  if (!WaitForPageIdle(0)) throw std::runtime_error("the home page never loaded:\n" + program.Output());
 }
 
 bool DesktopTest::WaitForPageIdle(int index, std::chrono::milliseconds timeout) const {
@@ -30,6 +32,24 @@ bool DesktopTest::WaitForPage(int index, const std::string& url, std::chrono::mi
 
 bool DesktopTest::WaitForPageCount(int count, std::chrono::milliseconds timeout) const {
   return program.WaitForWidgets([&](const WidgetMap& map) { return map.PageCount() == count; }, timeout);
+}
+
+bool DesktopTest::WaitForPageAddressContaining(int index, const std::string& part) const {
+  return program.WaitForWidgets([&](const WidgetMap& map) {
+    const auto page = map.Page(index);
+    return page && !page->Has("loading") && page->Value("url").find(part) != std::string::npos;
+  });
+}
+
+bool DesktopTest::WaitForFocusedField(int index) const {
+  const auto isRing = [](const Rgb& c) { return c.red > 180 && c.green > 90 && c.green < 190 && c.blue < 80; };
+  return WaitUntil(
+      [&] {
+        const auto view = program.Widgets().PageView(index);
+        const auto screen = desktop.Screenshot();
+        return view && screen && screen->Count(view->rect, isRing) > 20;
+      },
+      std::chrono::seconds(60));
 }
 
 std::vector<ScreenRect> DesktopTest::PageLinks(int index) const {

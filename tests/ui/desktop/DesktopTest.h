@@ -16,8 +16,8 @@ class DesktopTest : public ::testing::Test {
   // A failed test leaves a picture of the screen as it was at the end.
   void TearDown() override;
 
-  // Writes varnok.ini and starts the program; the test stops at once when its window
-  // never comes up. `home` is loaded into the first page window at start-up.
+  // Writes varnok.ini and starts the program; the test stops at once (an exception) when
+  // its window never comes up. `home` is loaded into the first page window at start-up.
   void Start(const std::string& home, const std::vector<std::string>& favorites = {},
              const std::vector<std::string>& history = {});
   // Waits until the page window `index` shows a page and has stopped loading.
@@ -36,6 +36,11 @@ class DesktopTest : public ::testing::Test {
   std::vector<ScreenRect> FirstLineOfLinks(int index) const;
   // Clicks into page window `index`'s page near its bottom left, away from its content.
   void ClickIntoPage(int index) const;
+  // Waits until the page window `index` has finished loading an address containing `part`.
+  bool WaitForPageAddressContaining(int index, const std::string& part) const;
+  // The engine rings a focused text field in colour; waits for one inside the page of
+  // window `index`, so keys typed next reach the field and not the page around it.
+  bool WaitForFocusedField(int index) const;
   // Keeps a screenshot for people to look at (in VARNOK_TEST_SCREENSHOTS, when set).
   void KeepScreenshot(const std::string& name) const;
   // Closes the program through its window and expects a clean exit; returns varnok.ini.

@@ -16,23 +16,23 @@ class KeyboardTest : public DesktopTest {
   // Clicks into the current page, so the keyboard focus is inside the page.
   void ClickIntoPage() { DesktopTest::ClickIntoPage(program.Widgets().CurrentPage()); }
   void ClickIntoAddressBox() { ASSERT_TRUE(program.Click("address")); }
-  // The engine draws a focused text field with a coloured ring; waits for one inside the
-  // current page, so keys typed next reach the field and not the page around it.
-  bool WaitForFocusedField() {
-    return WaitUntil(
-        [&] {
-          const WidgetMap map = program.Widgets();
-          const auto view = map.PageView(map.CurrentPage());
-          const auto screen = desktop.Screenshot();
-          return view && screen && screen->Count(view->rect, IsFocusRing) > 20;
-        },
-        60s);
-  }
-  static bool IsFocusRing(const Rgb& c) { return c.red > 180 && c.green > 90 && c.green < 190 && c.blue < 80; }
   bool WaitForCurrentPage(int index) {
     return program.WaitForWidgets([&](const WidgetMap& map) { return map.CurrentPage() == index; });
   }
 };
+
+TEST_F(KeyboardTest, EnterAndKeypadEnterLoadTheTypedAddressIntoTheCurrentPage) {
+  Start(site.Url("/home"));
+  ASSERT_TRUE(program.TypeAddress(site.Url("/by-return"), "Return"));
+  EXPECT_TRUE(WaitForPage(0, site.Url("/by-return"))) << program.Output();
+  ASSERT_TRUE(program.TypeAddress(site.Url("/by-keypad"), "KP_Enter"));
+  EXPECT_TRUE(WaitForPage(0, site.Url("/by-keypad"))) << program.Output();
+  // An address already in the box is loaded again, each time the key is pressed.
+  ASSERT_TRUE(program.TypeAddress(site.Url("/by-return"), "Return"));
+  EXPECT_TRUE(site.WaitForRequests("/by-return", 2));
+  // All of it went into the one page window there was.
+  EXPECT_EQ(program.Widgets().PageCount(), 1);
+}
 
 TEST_F(KeyboardTest, BackForwardAndReloadKeysWorkFromTheAddressBoxAndFromThePage) {
   Start(site.Url("/a"));
@@ -105,14 +105,14 @@ TEST_F(KeyboardTest, TabLeadsFromTheAddressBoxIntoTheCurrentPageWindow) {
 
   desktop.Key("ctrl+l");
   desktop.Key("Tab");
-  ASSERT_TRUE(WaitForFocusedField());
+  ASSERT_TRUE(WaitForFocusedField(1));
   desktop.Type("hello");
   desktop.Key("Return");
   ASSERT_TRUE(site.WaitForRequests("/typed")) << program.Output();
   EXPECT_EQ(site.RequestsFor("/typed").front().query, "who=second&q=hello");
 }
 
-TEST_F(KeyboardTest, CtrlNOpensEmptyPageWindowsAndCtrlWClosesTheCurrentOne) {
+TEST_F(KeyboardTest, CtrlNOpensEmptyPageWindowsAndCtrlWOrCtrlF4ClosesTheCurrentOne) {
   Start(site.Url("/start"));
   desktop.Key("ctrl+n");  // focus in the address box
   ASSERT_TRUE(WaitForPageCount(2));
@@ -129,6 +129,10 @@ TEST_F(KeyboardTest, CtrlNOpensEmptyPageWindowsAndCtrlWClosesTheCurrentOne) {
   EXPECT_TRUE(WaitForPageCount(2));
   ClickIntoAddressBox();
   desktop.Key("ctrl+w");
+  EXPECT_TRUE(WaitForPageCount(1));
+  desktop.Key("ctrl+n");
+  ASSERT_TRUE(WaitForPageCount(2));
+  desktop.Key("ctrl+F4");
   EXPECT_TRUE(WaitForPageCount(1));
 }
 

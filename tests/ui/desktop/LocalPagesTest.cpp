@@ -54,10 +54,7 @@ class LocalPagesTest : public DesktopTest {
   // address on our own server.
   bool ClickCommandLink(int page, const ScreenRect& link, const std::string& command) {
     desktop.Click(link.center());
-    return program.WaitForWidgets([&](const WidgetMap& map) {
-      const auto window = map.Page(page);
-      return window && !window->Has("loading") && window->Value("url").find(command) != std::string::npos;
-    });
+    return WaitForPageAddressContaining(page, command);
   }
 };
 
@@ -115,22 +112,11 @@ TEST_F(LocalPagesTest, TheHomePageIsSetThroughTheOtherFunctionsForm) {
   // The form's address field is the first thing Tab reaches in the page.
   desktop.Key("ctrl+l");
   desktop.Key("Tab");
-  ASSERT_TRUE(WaitUntil(
-      [&] {
-        const auto screen = desktop.Screenshot();
-        const auto view = program.Widgets().PageView(page);
-        return screen && view && screen->Count(view->rect, [](const Rgb& c) {
-          return c.red > 180 && c.green > 90 && c.green < 190 && c.blue < 80;
-        }) > 20;
-      },
-      60s));
+  ASSERT_TRUE(WaitForFocusedField(page));
   desktop.Key("ctrl+a");
   desktop.Type(site.Url("/new-home"));
   desktop.Key("Return");
-  ASSERT_TRUE(program.WaitForWidgets([&](const WidgetMap& map) {
-    const auto window = map.Page(page);
-    return window && !window->Has("loading") && window->Value("url").find("sethome_browser.ido") != std::string::npos;
-  }));
+  ASSERT_TRUE(WaitForPageAddressContaining(page, "sethome_browser.ido"));
   // The home button now leads there.
   ASSERT_TRUE(program.Click("home"));
   EXPECT_TRUE(site.WaitForRequests("/new-home"));
