@@ -8,7 +8,6 @@
 #include <ace/Message_Block.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstddef>
@@ -66,11 +65,7 @@ std::string WithKey(std::string input) {
   return input;
 }
 
-void ReapPrograms() {
-  auto& children = harness->context->cgi_children;
-  for (pid_t child : children) ::waitpid(child, nullptr, 0);
-  children.clear();
-}
+void ReapPrograms() { harness->context->cgi_children.wait_all(); }
 
 }  // namespace
 

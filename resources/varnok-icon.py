@@ -3,6 +3,7 @@
 three stripes of the loading indicator. Only the standard library is needed.
 
     python3 resources/varnok-icon.py [size] > resources/varnok-icon.png
+    python3 resources/varnok-icon.py size path/to/icon.png
 """
 import math
 import struct
@@ -78,4 +79,9 @@ def png(size, pixels):
 
 if __name__ == "__main__":
     size = int(sys.argv[1]) if len(sys.argv) > 1 else 128
-    sys.stdout.buffer.write(png(size, render(size)))
+    picture = png(size, render(size))
+    if len(sys.argv) > 2:
+        with open(sys.argv[2], "wb") as out:
+            out.write(picture)
+    else:
+        sys.stdout.buffer.write(picture)

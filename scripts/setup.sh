@@ -11,6 +11,7 @@ PACKAGES=(
   fonts-wqy-microhei
   googletest libgtest-dev libgmock-dev
   xvfb xauth x11-utils imagemagick openbox xdotool gdb
+  xdg-utils
   python3 procps
   clang libclang-rt-14-dev
   apache2-utils nginx-light

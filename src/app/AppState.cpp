@@ -1,5 +1,7 @@
 #include "app/AppState.h"
 
+#include <cstdio>
+
 #include "app/Config.h"
 #include "app/GbkText.h"
 #include "app/HomeAddress.h"
@@ -49,7 +51,12 @@ AppState::AppState(const std::string& modulePath)
   maximizedPages_ = false;
 }
 
-AppState::~AppState() { Save(); }
+AppState::~AppState() {
+  // The last word of the run: a loss is said, never passed over.
+  if (!Save())
+    std::fprintf(stderr, "varnok: %s could not be written: this run's favorites, history and home page are lost\n",
+                 IniPath().c_str());
+}
 
 void AppState::Load() {
   const std::string path = IniPath();
@@ -69,14 +76,13 @@ void AppState::Load() {
   if (!favorites.empty()) favorites_ = std::move(favorites);
 }
 
-void AppState::Save() const {
+bool AppState::Save() const {
   std::string bytes;
   {
     std::lock_guard<std::mutex> hold(lock_);
     bytes = FormatVarnokIni(homeUrl_, history_, favorites_);
   }
-  // An unwritable program directory is not reported: the program runs on defaults.
-  platform::WriteFileAtomically(IniPath(), bytes, true);
+  return platform::WriteFileAtomically(IniPath(), bytes, true);
 }
 
 std::string AppState::SiteUrl() const { return config::SiteUrl(); }
@@ -193,20 +199,20 @@ void AppState::ClearHistory() {
   std::vector<std::string>().swap(history_);
 }
 
-void AppState::WriteFavoritesPage() {
+bool AppState::WriteFavoritesPage() {
   std::lock_guard<std::mutex> hold(lock_);
-  WriteFavoritesPageLocked();
+  return WriteFavoritesPageLocked();
 }
 
-void AppState::WriteFavoritesPageLocked() const {
-  platform::WriteFileAtomically(FavoritesPagePath(),
-                                FavoritesPage::Render(favorites_, LocalBaseUrlLocked(), commandSecret_));
+bool AppState::WriteFavoritesPageLocked() const {
+  return platform::WriteFileAtomically(FavoritesPagePath(),
+                                       FavoritesPage::Render(favorites_, LocalBaseUrlLocked(), commandSecret_));
 }
 
-void AppState::WriteMenuPage() {
+bool AppState::WriteMenuPage() {
   std::lock_guard<std::mutex> hold(lock_);
-  platform::WriteFileAtomically(MenuPagePath(),
-                                MenuPage::Render(homeUrl_, history_, LocalBaseUrlLocked(), commandSecret_));
+  return platform::WriteFileAtomically(MenuPagePath(),
+                                       MenuPage::Render(homeUrl_, history_, LocalBaseUrlLocked(), commandSecret_));
 }
 
 void AppState::WriteCommandPages() {

@@ -72,10 +72,10 @@ class AppState : public SmallObjectBase {
   void DeleteHistory(int index);
   void ClearHistory();
 
-  // Page writers: scj.htm, menu.htm; AddSystemMessage writes sysmsg.htm and tells the
-  // main window.
-  void WriteFavoritesPage();
-  void WriteMenuPage();
+  // Page writers: scj.htm, menu.htm (false when the page could not be written);
+  // AddSystemMessage writes sysmsg.htm and tells the main window.
+  bool WriteFavoritesPage();
+  bool WriteMenuPage();
   // Both pages with command links, once the server listens: their links then carry the
   // port and the key of this run, whatever an earlier run left on the disk.
   void WriteCommandPages();
@@ -88,13 +88,14 @@ class AppState : public SmallObjectBase {
   bool MaximizedPages() const { return maximizedPages_.load(); }
   void SetMaximizedPages(bool on) { maximizedPages_.store(on); }
 
-  // Writes varnok.ini from the current state (the destructor does this).
-  void Save() const;
+  // Writes varnok.ini from the current state (the destructor does this); false when
+  // the file could not be written.
+  bool Save() const;
 
  private:
   void Load();
   void AddFavoriteLocked(const std::string& url);
-  void WriteFavoritesPageLocked() const;
+  bool WriteFavoritesPageLocked() const;
   std::string LocalBaseUrlLocked() const;
 
   const std::string commandSecret_;

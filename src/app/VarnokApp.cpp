@@ -1,14 +1,20 @@
 #include "app/VarnokApp.h"
 
+#include <cstdio>
+
 #include "app/AppState.h"
 #include "app/CommandLine.h"
 #include "app/Config.h"
+#include "app/ExternalAddress.h"
 #include "app/GbkText.h"
 #include "app/PendingCommand.h"
 #include "app/ServerWorker.h"
 #include "app/UpdateWorker.h"
 #include "app/WindowSystem.h"
 #include "pages/CommandDispatcher.h"
+#include "platform/FileUtil.h"
+#include "platform/GbkCodec.h"
+#include "platform/HandoffMessage.h"
 #include "platform/ProcessLauncher.h"
 #include "platform/ProcessScan.h"
 #include "platform/SharedMemoryToken.h"
@@ -19,8 +25,19 @@ namespace {
 const char kExecutableName[] = "varnok";
 }  // namespace
 
-VarnokApp::VarnokApp(WindowSystem& windows, std::string commandLine)
-    : windows_(windows), commandLine_(std::move(commandLine)) {}
+VarnokApp::VarnokApp(WindowSystem& windows, std::string commandLine, std::vector<std::string> addresses)
+    : windows_(windows), commandLine_(std::move(commandLine)) {
+  for (std::string& address : addresses) {
+    if (!external_address::IsOpenable(address))
+      std::fprintf(stderr, "varnok: not opened, only web and file addresses are: %s\n",
+                   platform::GbkToUtf8(address).c_str());
+    else if (address.size() > platform::HandoffMessage::kMaxItemBytes)
+      std::fprintf(stderr, "varnok: not opened, longer than %zu bytes: %.60s...\n",
+                   platform::HandoffMessage::kMaxItemBytes, platform::GbkToUtf8(address).c_str());
+    else
+      addresses_.push_back(std::move(address));
+  }
+}
 
 bool VarnokApp::AnotherInstanceRuns() {
   if (platform::CountProcessesNamed(kExecutableName, 2) < 2) return false;
@@ -31,8 +48,14 @@ bool VarnokApp::AnotherInstanceRuns() {
 bool VarnokApp::InitInstance() {
   WindowSystem::SetCurrent(&windows_);
   if (IsInstallModeCommandLine(commandLine_) && RunInstallMode(windows_) == InstallOutcome::kFinished) return false;
-  if (AnotherInstanceRuns()) return false;
+  if (AnotherInstanceRuns()) {
+    HandOverToRunningInstance();
+    return false;
+  }
   if (!windows_.CreateMainWindow()) return false;
+  // Listening before the server publishes the token: a launch that finds the token
+  // finds the socket too.
+  handoff_.Listen(windows_);
 
   // Only the running instance clears what a killed run left: a refused second start
   // must not take the temporary file of a write in progress.
@@ -41,10 +64,37 @@ bool VarnokApp::InitInstance() {
   TheServerWorker::Instance().start();
   TheUpdateWorker::Instance().start();
   TheAppState::Instance().AddSystemMessage(gbk::kSystemSender, gbk::kStartupMessage);
+  OpenLaunchAddresses();
+  TellIfProgramDirectoryUnwritable();
   return true;
 }
 
+void VarnokApp::HandOverToRunningInstance() const {
+  // A running program that cannot be reached keeps the classic silent exit.
+  if (InstanceHandoff::HandOver(addresses_) == InstanceHandoff::Outcome::kNoWindow && !addresses_.empty())
+    std::fputs("varnok: the running varnok has no window (--headless); the addresses were not opened\n", stderr);
+}
+
+void VarnokApp::OpenLaunchAddresses() const {
+  if (addresses_.empty()) return;
+  if (windows_.ShowsPages())
+    windows_.OpenAddresses(addresses_);
+  else
+    std::fputs("varnok: without a window (--headless) the addresses are not opened\n", stderr);
+}
+
+void VarnokApp::TellIfProgramDirectoryUnwritable() const {
+  const std::string directory = TheAppState::Instance().ModuleDirectory();
+  if (platform::DirectoryWritable(directory)) return;
+  std::fprintf(stderr,
+               "varnok: the program directory %s cannot be written: favorites, history and the home page "
+               "will not be saved, and the local pages cannot be shown\n",
+               directory.c_str());
+  windows_.TellUnwritableProgramDirectory(directory);
+}
+
 int VarnokApp::ExitInstance() {
+  handoff_.Stop();
   TheAppState::Instance().SetQuitFlag(true);
   TheServerWorker::Instance().stop();
   TheUpdateWorker::Instance().stop();

@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 // What the main window is told by other threads; the classic program posted window
 // messages for these.
@@ -30,6 +31,16 @@ class WindowSystem {
   // The small "installing update" window of install mode.
   virtual void ShowInstallingWindow() = 0;
   virtual void HideInstallingWindow() = 0;
+
+  // Whether this window system shows pages at all (the windowless one does not).
+  virtual bool ShowsPages() const { return false; }
+  // Opens each address (GBK, checked by the caller) in a page window of its own, after
+  // everything already queued, and brings the main window to the front; with no
+  // address only the latter. Safe from any thread, never waits.
+  virtual void OpenAddresses(const std::vector<std::string>& /*addresses*/) {}
+  // Tells the person, without waiting for an answer, that the program directory cannot
+  // be written, so nothing of this run will be kept.
+  virtual void TellUnwritableProgramDirectory(const std::string& /*directory*/) {}
 
   // The window system of this process, for code that has no other way to reach it.
   static void SetCurrent(WindowSystem* windows);

@@ -115,4 +115,15 @@ int RemoveLeftoverTemporaryFiles(const std::string& directory, const std::vector
   return removed;
 }
 
+bool DirectoryWritable(const std::string& directory) {
+  std::string probe = directory;
+  if (!probe.empty() && probe.back() != '/') probe.push_back('/');
+  probe += ".varnok-write-test.XXXXXX";
+  const int fd = ::mkstemp(&probe[0]);
+  if (fd < 0) return false;
+  ::close(fd);
+  ::unlink(probe.c_str());
+  return true;
+}
+
 }  // namespace platform

@@ -30,4 +30,8 @@ bool IsTemporaryFileName(const std::string& path);
 // midway left behind. Returns how many files went.
 int RemoveLeftoverTemporaryFiles(const std::string& directory, const std::vector<std::string>& names);
 
+// True when a file can really be made in `directory` (tried with a temporary file that
+// is removed at once), whatever the permission bits suggest.
+bool DirectoryWritable(const std::string& directory);
+
 }  // namespace platform

@@ -2,10 +2,14 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QQuickWidget>
+#include <QStatusBar>
 #include <QToolBar>
+#include <QWebEngineProfile>
 #include <QWebEngineView>
 
 #include "app/AppState.h"
@@ -21,14 +25,23 @@
 #include "ui/CSystemDialogBar.h"
 #include "ui/ControlIds.h"
 #include "ui/CvarnokView.h"
+#include "ui/DownloadRequestHandler.h"
 #include "ui/FrameShortcuts.h"
+#include "ui/FullScreenController.h"
 #include "ui/GbkBoundary.h"
 #include "ui/ProgramPictures.h"
+#include "ui/SitePermissions.h"
 #include "ui/WidgetMapWriter.h"
 #include "ui/WindowPlacement.h"
 
 CMainFrame::CMainFrame(AppState& state, QWidget* parent)
-    : QMainWindow(parent), state_(state), clientWnd_(new CClientWnd(this)) {
+    : QMainWindow(parent),
+      state_(state),
+      clientWnd_(new CClientWnd(this)),
+      downloads_(new DownloadRequestHandler(
+          QWebEngineProfile::defaultProfile(), this, [this](const QString& text) { tellStatus(text); }, this)),
+      permissions_(new SitePermissions(this, this)),
+      fullScreen_(new FullScreenController(this)) {
   setMinimumSize(800, 600);
   setWindowIcon(ProgramPictures::ProgramIcon());
   drawThroughOpenGlFromTheStart();
@@ -127,6 +140,7 @@ void CMainFrame::changeEvent(QEvent* event) {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
+  fullScreen_->leave();
   QMainWindow::closeEvent(event);
   if (event->isAccepted()) emit closed();
 }
@@ -285,14 +299,18 @@ void CMainFrame::goToPortalNavigation() {
 
 void CMainFrame::openFavoritesPage() {
   const std::string path = state_.FavoritesPagePath();
-  state_.AddFavorite(std::string());  // adds nothing; rewrites scj.htm from the list
+  if (!state_.WriteFavoritesPage()) tellPageNotWritten(path);
   openNewPageWindow()->navigateToFile(path);
 }
 
 void CMainFrame::openOtherFunctionsPage() {
   const std::string path = state_.MenuPagePath();
-  state_.WriteMenuPage();
+  if (!state_.WriteMenuPage()) tellPageNotWritten(path);
   openNewPageWindow()->navigateToFile(path);
+}
+
+void CMainFrame::tellPageNotWritten(const std::string& path) {
+  tellStatus(QStringLiteral("无法写入 %1：程序目录不可写，本页无法显示最新内容").arg(QFile::decodeName(path.c_str())));
 }
 
 void CMainFrame::toggleAddressBar() { addressBarHost_->setVisible(!addressBarHost_->isVisible()); }
@@ -345,4 +363,38 @@ bool CMainFrame::handleAddressBoxKey(QKeyEvent* key) {
     return true;
   }
   return false;
+}
+
+void CMainFrame::openExternalAddresses(const std::vector<std::string>& addresses) {
+  static const QStringList kWebSchemes{QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("ftp"),
+                                       QStringLiteral("file")};
+  for (const std::string& address : addresses) {
+    // Judged by what the page would really load: no script ever comes in this way.
+    if (!kWebSchemes.contains(gbk_boundary::UrlFromGbk(address).scheme())) continue;
+    openNewPageWindow();
+    navigate(address, true);
+  }
+  bringToFront();
+}
+
+void CMainFrame::bringToFront() {
+  if (isMinimized()) setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+  show();
+  raise();
+  activateWindow();
+}
+
+void CMainFrame::tellStatus(const QString& text) { statusBar()->showMessage(text); }
+
+void CMainFrame::tellUnwritableProgramDirectory(const QString& directory) {
+  auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("程序目录不可写"),
+                              QStringLiteral("程序目录 %1 不可写。\n\n"
+                                             "可以继续浏览网页，但本次运行中对收藏夹、浏览历史和主页的更改都不会被保存，"
+                                             "收藏夹和其他功能等本地页面也无法显示。\n"
+                                             "请把 varnok 安装到您有写权限的目录中。")
+                                  .arg(directory),
+                              QMessageBox::NoButton, this);
+  box->addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->open();
 }

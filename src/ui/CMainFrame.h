@@ -1,6 +1,7 @@
 #pragma once
 #include <QMainWindow>
 #include <string>
+#include <vector>
 
 class AppState;
 class CBrowserDialogbar;
@@ -11,8 +12,11 @@ class CClientWnd;
 class CPathDialogBar;
 class CSystemDialogBar;
 class CvarnokView;
+class DownloadRequestHandler;
 class FrameShortcuts;
+class FullScreenController;
 class QMdiSubWindow;
+class SitePermissions;
 class QToolBar;
 class QWebEngineView;
 
@@ -64,6 +68,20 @@ class CMainFrame : public QMainWindow {
   // The current page started or stopped loading, or another page became current.
   void onCurrentPageStateChanged();
 
+  // Addresses from outside (GBK, the command line of this or a later launch): each
+  // opens in a new page window, as the go button opens a typed one; anything that would
+  // not load as a web or file address is left out. Then the window comes to the front.
+  void openExternalAddresses(const std::vector<std::string>& addresses);
+  void bringToFront();
+  // One line in the status bar at the bottom of the main window, until the next one.
+  void tellStatus(const QString& text);
+  // The message box that says the program directory cannot be written.
+  void tellUnwritableProgramDirectory(const QString& directory);
+
+  DownloadRequestHandler* downloads() const { return downloads_; }
+  SitePermissions* permissions() const { return permissions_; }
+  FullScreenController* fullScreen() const { return fullScreen_; }
+
   // Notices from other threads, delivered as queued calls. A system-message notice
   // refreshes the message page while its side bar is in sight; one that comes while the
   // bar is hidden is kept for the moment the bar is shown.
@@ -104,6 +122,7 @@ class CMainFrame : public QMainWindow {
   // The side bar came into sight: its pages are requested the first time, and the
   // message page is reloaded when notices came while it was out of sight.
   void onSideBarShown(bool visible);
+  void tellPageNotWritten(const std::string& path);
   // Tiles the page windows again unless the user has maximized one (new windows then
   // open maximized and the maximized one fills the area by itself).
   void retileUnlessMaximized();
@@ -122,4 +141,7 @@ class CMainFrame : public QMainWindow {
   FrameShortcuts* shortcuts_ = nullptr;
   bool started_ = false;
   bool sideMessagesStale_ = false;
+  DownloadRequestHandler* downloads_;
+  SitePermissions* permissions_;
+  FullScreenController* fullScreen_;
 };

@@ -9,13 +9,16 @@
 #include <QPrinter>
 #include <QStandardPaths>
 #include <QWebEngineDownloadRequest>
+#include <QWebEngineFullScreenRequest>
 #include <QWebEngineSettings>
 
 #include "app/AppState.h"
 #include "ui/CMainFrame.h"
 #include "ui/ControlIds.h"
 #include "ui/CvarnokPage.h"
+#include "ui/FullScreenController.h"
 #include "ui/GbkBoundary.h"
+#include "ui/SitePermissions.h"
 
 CvarnokView::CvarnokView(AppState& state, CMainFrame* frame, QWidget* parent)
     : QWebEngineView(parent), state_(state), frame_(frame) {
@@ -25,6 +28,12 @@ CvarnokView::CvarnokView(AppState& state, CMainFrame* frame, QWidget* parent)
   // The generated pages are opened as local files and their links lead to our own
   // server's command addresses.
   settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
+  // Videos may go full screen and pages may ask to share the screen; the frame answers.
+  settings()->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, true);
+  settings()->setAttribute(QWebEngineSettings::ScreenCaptureEnabled, true);
+  frame->permissions()->watch(page());
+  connect(page(), &QWebEnginePage::fullScreenRequested, this,
+          [this](QWebEngineFullScreenRequest request) { frame_->fullScreen()->handle(std::move(request), this); });
   connectEngineEvents();
 }
 

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QFile>
 #include <QMessageBox>
 #include <QScreen>
 #include <QSocketNotifier>
@@ -171,3 +172,14 @@ void QtWindowSystem::ShowInstallingWindow() {
 }
 
 void QtWindowSystem::HideInstallingWindow() { delete installing_.data(); }
+
+void QtWindowSystem::OpenAddresses(const std::vector<std::string>& addresses) {
+  QMetaObject::invokeMethod(
+      this, [this, addresses] { if (frame_) frame_->openExternalAddresses(addresses); }, Qt::QueuedConnection);
+}
+
+void QtWindowSystem::TellUnwritableProgramDirectory(const std::string& directory) {
+  const QString name = QFile::decodeName(directory.c_str());
+  QMetaObject::invokeMethod(
+      this, [this, name] { if (frame_) frame_->tellUnwritableProgramDirectory(name); }, Qt::QueuedConnection);
+}

@@ -31,6 +31,9 @@ class QtWindowSystem : public QObject, public WindowSystem {
   void ShowMessage(const std::string& text, const std::string& caption) override;
   void ShowInstallingWindow() override;
   void HideInstallingWindow() override;
+  bool ShowsPages() const override { return true; }
+  void OpenAddresses(const std::vector<std::string>& addresses) override;
+  void TellUnwritableProgramDirectory(const std::string& directory) override;
 
   // Answers every open question Cancel and every later one at once.
   void BeginShutdown();

@@ -1,14 +1,22 @@
 #include "ui/WidgetMapWriter.h"
 
 #include <QMdiArea>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QSaveFile>
+#include <QStatusBar>
 #include <QTimer>
+#include <QUrl>
 
 #include "ui/CBrowserDialogbar.h"
 #include "ui/CChildFrame.h"
 #include "ui/CClientWnd.h"
 #include "ui/CMainFrame.h"
 #include "ui/CvarnokView.h"
+#include "ui/DownloadItem.h"
+#include "ui/DownloadRequestHandler.h"
+#include "ui/DownloadRow.h"
+#include "ui/DownloadsWindow.h"
 
 namespace {
 
@@ -24,6 +32,21 @@ QString Line(const QString& name, const QWidget* widget, QStringList flags) {
       .arg(widget->width())
       .arg(widget->height())
       .arg(flags.join(QLatin1Char(' ')));
+}
+
+const char* StateWord(DownloadItem::State state) {
+  switch (state) {
+    case DownloadItem::State::kInProgress: return "running";
+    case DownloadItem::State::kFinished: return "finished";
+    case DownloadItem::State::kCancelled: return "cancelled";
+    case DownloadItem::State::kFailed: return "failed";
+  }
+  return "";
+}
+
+// A text as one flag word: "text=" and the text %-encoded, blanks included.
+QString TextFlag(const QString& text) {
+  return QStringLiteral("text=") + QString::fromLatin1(QUrl::toPercentEncoding(text));
 }
 
 }  // namespace
@@ -62,6 +85,29 @@ QString WidgetMapWriter::Describe() const {
     const QString name = QStringLiteral("page.%1").arg(i);
     map += Line(name, page, flags);
     map += Line(name + QStringLiteral(".view"), page->view(), {});
+  }
+  if (auto* status = frame_->findChild<QStatusBar*>(QString(), Qt::FindDirectChildrenOnly))
+    map += Line(QStringLiteral("status"), status, {TextFlag(status->currentMessage())});
+  return map + DescribeDownloads();
+}
+
+QString WidgetMapWriter::DescribeDownloads() const {
+  DownloadsWindow* window = frame_->downloads()->window();
+  if (!window) return QString();
+  QString map = Line(QStringLiteral("downloads"), window, {});
+  for (int i = 0; i < window->rows().size(); ++i) {
+    const DownloadRow* row = window->rows()[i];
+    const DownloadItem* item = row->item();
+    const QString name = QStringLiteral("download.%1").arg(i);
+    map += Line(name, row,
+                {QLatin1String(StateWord(item->state())), QStringLiteral("received=%1").arg(item->receivedBytes()),
+                 QStringLiteral("total=%1").arg(item->totalBytes()), TextFlag(item->path())});
+    const QProgressBar* bar = row->progressBar();
+    map += Line(name + QStringLiteral(".progress"), bar,
+                {QStringLiteral("value=%1").arg(bar->value()), QStringLiteral("maximum=%1").arg(bar->maximum())});
+    for (const QPushButton* button : {row->cancelButton(), row->openButton(), row->folderButton()})
+      map += Line(name + QLatin1Char('.') + button->objectName(), button,
+                  button->isEnabled() ? QStringList() : QStringList{QStringLiteral("disabled")});
   }
   return map;
 }

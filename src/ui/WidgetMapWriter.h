@@ -12,7 +12,9 @@ class QWidget;
 // atomically, whenever the picture changes. One line per widget:
 // "name x y width height flag...", names as the widgets' object names, page windows as
 // "page.N" and "page.N.view" in creation order, a page window's flags including the
-// encoded address of its page ("url=...").
+// encoded address of its page ("url=..."); the status bar as "status" with its line, the
+// downloads window as "downloads" and each of its rows as "download.N" with ".progress",
+// ".cancel", ".open" and ".folder".
 class WidgetMapWriter : public QObject {
   Q_OBJECT
 
@@ -23,6 +25,7 @@ class WidgetMapWriter : public QObject {
  private:
   WidgetMapWriter(CMainFrame* frame, const QString& path);
   QString Describe() const;
+  QString DescribeDownloads() const;
   void WriteIfChanged();
 
   CMainFrame* frame_;

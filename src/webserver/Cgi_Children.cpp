@@ -15,3 +15,9 @@ void Cgi_Children::reap() {
                                 [](pid_t child) { return ::waitpid(child, nullptr, WNOHANG) != 0; }),
                  running_.end());
 }
+
+void Cgi_Children::wait_all() {
+  std::lock_guard<std::mutex> hold(lock_);
+  for (pid_t child : running_) ::waitpid(child, nullptr, 0);
+  running_.clear();
+}

@@ -11,6 +11,9 @@ class Cgi_Children {
   void add(pid_t child);
   // Collects every program that has ended, without waiting for the others.
   void reap();
+  // Waits until every program started so far has ended (the whole-request fuzz target
+  // runs thousands of them and must not leave them behind).
+  void wait_all();
 
  private:
   std::mutex lock_;

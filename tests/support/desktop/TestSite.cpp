@@ -38,13 +38,14 @@ std::string EscapeHtml(const std::string& text) {
   return out;
 }
 
-void SendAll(int fd, const std::string& bytes) {
+bool SendAll(int fd, const std::string& bytes) {
   size_t sent = 0;
   while (sent < bytes.size()) {
     const ssize_t n = send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-    if (n <= 0) return;
+    if (n <= 0) return false;
     sent += static_cast<size_t>(n);
   }
+  return true;
 }
 
 }  // namespace
@@ -65,7 +66,14 @@ std::string TestSite::Url(const std::string& path) const { return "http://127.0.
 
 void TestSite::Page(const std::string& path, const std::string& html, const std::string& contentType) {
   std::lock_guard<std::mutex> hold(lock_);
-  pages_[path] = {contentType, html};
+  pages_[path] = Resource{contentType, html, "", 0, std::chrono::milliseconds(0)};
+}
+
+void TestSite::Download(const std::string& path, const std::string& bytes, const std::string& fileName,
+                        size_t bytesPerStep, std::chrono::milliseconds pause) {
+  std::lock_guard<std::mutex> hold(lock_);
+  pages_[path] = Resource{"application/octet-stream", bytes,
+                          "Content-Disposition: attachment; filename=\"" + fileName + "\"\r\n", bytesPerStep, pause};
 }
 
 void TestSite::Hold(const std::string& path) {
@@ -140,31 +148,42 @@ void TestSite::Serve(int client) {
 }
 
 void TestSite::Answer(int client, const Request& request) {
-  std::string type = "text/html; charset=utf-8";
-  std::string body = "<html><head><title>" + EscapeHtml(request.path) + "</title></head><body>" +
-                     EscapeHtml(request.target) + "</body></html>";
+  Resource resource{"text/html; charset=utf-8",
+                    "<html><head><title>" + EscapeHtml(request.path) + "</title></head><body>" +
+                        EscapeHtml(request.target) + "</body></html>",
+                    "", 0, std::chrono::milliseconds(0)};
   int status = 200;
   {
     std::lock_guard<std::mutex> hold(lock_);
     auto page = pages_.find(request.path);
-    if (page != pages_.end()) {
-      type = page->second.first;
-      body = page->second.second;
-    } else if (request.path == "/favicon.ico") {
+    if (page != pages_.end())
+      resource = page->second;
+    else if (request.path == "/favicon.ico")
       status = 404;
-    }
   }
-  const std::string answer = "HTTP/1.1 " + std::to_string(status) + (status == 200 ? " OK" : " Not Found") +
-                             "\r\nContent-Type: " + type + "\r\nContent-Length: " + std::to_string(body.size()) +
-                             "\r\nCache-Control: no-store\r\nConnection: close\r\n\r\n" +
-                             (request.method == "HEAD" ? std::string() : body);
-  SendAll(client, answer);
+  const std::string head = "HTTP/1.1 " + std::to_string(status) + (status == 200 ? " OK" : " Not Found") +
+                           "\r\nContent-Type: " + resource.type + "\r\nContent-Length: " +
+                           std::to_string(resource.body.size()) + "\r\n" + resource.extraHeaders +
+                           "Cache-Control: no-store\r\nConnection: close\r\n\r\n";
+  SendAll(client, head);
+  if (request.method != "HEAD") SendPaced(client, resource.body, resource.bytesPerStep, resource.pause);
   shutdown(client, SHUT_WR);
   // Let the client read everything before the descriptor goes.
   char buffer[1024];
   for (int i = 0; i < 20; ++i) {
     pollfd p{client, POLLIN, 0};
     if (poll(&p, 1, kPollMs) > 0 && recv(client, buffer, sizeof buffer, 0) <= 0) break;
+  }
+}
+
+void TestSite::SendPaced(int client, const std::string& bytes, size_t bytesPerStep, std::chrono::milliseconds pause) {
+  if (bytesPerStep == 0) {
+    SendAll(client, bytes);
+    return;
+  }
+  for (size_t at = 0; at < bytes.size() && !stopping_; at += bytesPerStep) {
+    if (at > 0) std::this_thread::sleep_for(pause);
+    if (!SendAll(client, bytes.substr(at, bytesPerStep))) return;  // the client gave up
   }
 }
 

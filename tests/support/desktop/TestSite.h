@@ -32,6 +32,11 @@ class TestSite {
 
   void Page(const std::string& path, const std::string& html,
             const std::string& contentType = "text/html; charset=utf-8");
+  // `bytes` served as a file to save: Content-Disposition attachment with `fileName`.
+  // With `bytesPerStep` the body goes out that many bytes at a time, `pause` apart, so
+  // the download takes a while.
+  void Download(const std::string& path, const std::string& bytes, const std::string& fileName,
+                size_t bytesPerStep = 0, std::chrono::milliseconds pause = std::chrono::milliseconds(0));
   // Requests for `path` get no answer: the connection stays open until the client closes
   // it (then the request is marked abandoned) or the site goes.
   void Hold(const std::string& path);
@@ -50,13 +55,19 @@ class TestSite {
   void AcceptLoop();
   void Serve(int client);
   void Answer(int client, const Request& request);
+  void SendPaced(int client, const std::string& bytes, size_t bytesPerStep, std::chrono::milliseconds pause);
   void WaitForClientToLeave(int client, size_t requestIndex);
 
   int listener_ = -1;
   int port_ = 0;
   std::atomic<bool> stopping_{false};
   mutable std::mutex lock_;
-  std::map<std::string, std::pair<std::string, std::string>> pages_;  // path -> (type, body)
+  struct Resource {
+    std::string type, body, extraHeaders;
+    size_t bytesPerStep = 0;
+    std::chrono::milliseconds pause{0};
+  };
+  std::map<std::string, Resource> pages_;
   std::set<std::string> held_;
   std::vector<Request> requests_;
   std::vector<std::thread> connections_;

@@ -48,14 +48,29 @@ void VarnokOnDesktop::WriteFile(const std::string& name, const std::string& byte
   WriteFileOrDie(dir_ / name, bytes);
 }
 
-void VarnokOnDesktop::Launch() {
-  std::map<std::string, std::string> set;
+std::vector<std::string> VarnokOnDesktop::CommandLine(const std::vector<std::string>& arguments,
+                                                     std::map<std::string, std::string>* set) const {
   // ChildProcess only adds variables; an empty value asks for removal, done by env -u.
-  std::vector<std::string> argv{"/usr/bin/env"};
+  std::vector<std::string> argv = commandPrefix_;
+  argv.push_back("/usr/bin/env");
   for (const auto& [name, value] : environment_)
     if (value.empty()) argv.insert(argv.end(), {"-u", name});
-    else set[name] = value;
+    else (*set)[name] = value;
   argv.push_back(dir_ / "varnok");
+  argv.insert(argv.end(), arguments.begin(), arguments.end());
+  return argv;
+}
+
+std::unique_ptr<ChildProcess> VarnokOnDesktop::LaunchAgain(const std::vector<std::string>& arguments,
+                                                            const std::string& workingDirectory) const {
+  std::map<std::string, std::string> set;
+  const std::vector<std::string> argv = CommandLine(arguments, &set);
+  return std::make_unique<ChildProcess>(argv, set, workingDirectory.empty() ? dir_.path() : workingDirectory);
+}
+
+void VarnokOnDesktop::Launch() {
+  std::map<std::string, std::string> set;
+  const std::vector<std::string> argv = CommandLine(arguments_, &set);
   process_ = std::make_unique<ChildProcess>(argv, set, dir_.path());
 }
 

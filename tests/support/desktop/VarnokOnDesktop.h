@@ -33,6 +33,12 @@ class VarnokOnDesktop {
   int port() const { return port_; }  // the embedded server's configured port
   // Added to (or, with an empty value, removed from) the program's environment at Start.
   std::map<std::string, std::string>& environment() { return environment_; }
+  // Arguments after the program's path at Start.
+  std::vector<std::string>& arguments() { return arguments_; }
+  // Put in front of the program at Start, e.g. setpriv to run it as another account.
+  std::vector<std::string>& commandPrefix() { return commandPrefix_; }
+  // Where the program's own files (the widget map) and its runtime directory are.
+  const TempDir& scratch() const { return scratch_; }
 
   // varnok.ini as the program will read it at start; the texts are written as given (GBK).
   void WriteIni(const std::string& home, const std::vector<std::string>& favorites = {},
@@ -44,11 +50,19 @@ class VarnokOnDesktop {
   // Starts the program and waits until its main window is mapped and its reported
   // widgets agree with the window's place on the screen; false (with the program's output in Output()) if that never happens.
   bool Start(std::chrono::milliseconds timeout = std::chrono::seconds(120));
+  // The command line Start runs, with `arguments` after the program.
+  std::vector<std::string> CommandLine(const std::vector<std::string>& arguments,
+                                       std::map<std::string, std::string>* environment) const;
   WindowId mainWindow() const { return mainWindow_; }
   bool Running() const;
   // Sends a signal to the program (SIGTERM, SIGINT, SIGHUP close it as its close box does).
   void Signal(int signal) const;
   pid_t pid() const;
+  // Starts the same program once more, as a person starting it again from a terminal or
+  // another program's link would: same program and environment, in `workingDirectory`
+  // (the program directory when empty).
+  std::unique_ptr<ChildProcess> LaunchAgain(const std::vector<std::string>& arguments,
+                                            const std::string& workingDirectory = "") const;
 
   WidgetMap Widgets() const;
   bool WaitForWidgets(const std::function<bool(const WidgetMap&)>& condition,
@@ -82,6 +96,8 @@ class VarnokOnDesktop {
   TempDir scratch_;  // the widget map lives outside the program directory
   int port_;
   std::map<std::string, std::string> environment_;
+  std::vector<std::string> arguments_;
+  std::vector<std::string> commandPrefix_;
   std::unique_ptr<ChildProcess> process_;
   WindowId mainWindow_ = 0;
 };

@@ -49,3 +49,17 @@ std::optional<ScreenRect> WidgetMap::PageTitleBar(int index) const {
   if (!page || !view || view->rect.y <= page->rect.y) return std::nullopt;
   return ScreenRect{page->rect.x, page->rect.y, page->rect.width, view->rect.y - page->rect.y};
 }
+
+std::string WidgetMap::Entry::Text() const {
+  const std::string raw = Value("text");
+  std::string text;
+  for (size_t i = 0; i < raw.size(); ++i) {
+    if (raw[i] == '%' && i + 2 < raw.size()) {
+      text.push_back(static_cast<char>(std::stoi(raw.substr(i + 1, 2), nullptr, 16)));
+      i += 2;
+    } else {
+      text.push_back(raw[i]);
+    }
+  }
+  return text;
+}

@@ -14,7 +14,10 @@
 // "other", "busy", "tile", "closePage"), and per page window in creation order "page.N"
 // (the whole page window, title bar included) and "page.N.view" (its page). Flags:
 // "visible", "maximized", "minimized", "active" (main window), "current", "loading" and
-// "url=<the page's encoded address>" (page windows).
+// "url=<the page's encoded address>" (page windows). Also "status" (the status bar, its
+// line as a text flag), "downloads" (the downloads window) and per download "download.N"
+// (flags: running, finished, cancelled or failed; received=, total=, and the file's path
+// as a text flag) with ".progress" (value=, maximum=), ".cancel", ".open" and ".folder".
 class WidgetMap {
  public:
   struct Entry {
@@ -24,6 +27,8 @@ class WidgetMap {
     bool Has(const std::string& flag) const { return flags.count(flag) > 0; }
     // The value of a "key=value" flag; empty when there is none.
     std::string Value(const std::string& key) const;
+    // The text of a "text=<%-encoded text>" flag (a status line, a file's path).
+    std::string Text() const;
   };
 
   static WidgetMap Parse(const std::string& text);

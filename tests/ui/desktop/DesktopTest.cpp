@@ -77,6 +77,19 @@ void DesktopTest::TearDown() {
   KeepScreenshot(std::string("failed-") + test->test_suite_name() + "." + test->name());
 }
 
+VirtualDesktop::WindowId DesktopTest::WaitForProgramWindow(const std::string& nameRegex,
+                                                          std::chrono::milliseconds timeout) const {
+  VirtualDesktop::WindowId found = 0;
+  WaitUntil(
+      [&] {
+        const auto windows = desktop.FindWindows(program.pid(), nameRegex);
+        if (!windows.empty()) found = windows.front();
+        return found != 0;
+      },
+      timeout);
+  return found;
+}
+
 void DesktopTest::KeepScreenshot(const std::string& name) const {
   const char* dir = std::getenv("VARNOK_TEST_SCREENSHOTS");
   if (!dir || !*dir) return;

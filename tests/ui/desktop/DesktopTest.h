@@ -25,6 +25,10 @@ class DesktopTest : public ::testing::Test {
   // Waits until the page window `index` has finished loading `url` (encoded).
   bool WaitForPage(int index, const std::string& url, std::chrono::milliseconds timeout = std::chrono::seconds(60)) const;
   bool WaitForPageCount(int count, std::chrono::milliseconds timeout = std::chrono::seconds(60)) const;
+  // A window of the program whose name matches `nameRegex` (a dialog, a prompt), once it
+  // is on the screen; 0 if none comes.
+  VirtualDesktop::WindowId WaitForProgramWindow(const std::string& nameRegex,
+                                                std::chrono::milliseconds timeout = std::chrono::seconds(60)) const;
   // The links the page in window `index` shows, as rectangles on the screen in reading
   // order (found by the engine's link colours, unvisited blue and visited purple).
   std::vector<ScreenRect> PageLinks(int index) const;

@@ -1,0 +1,67 @@
+#include "platform/HandoffSender.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+
+#include "platform/HandoffMessage.h"
+#include "platform/LocalSocket.h"
+
+namespace platform {
+namespace {
+
+// The running program answers once its listener has taken the message; it may be busy
+// with another sender first.
+constexpr std::chrono::seconds kAnswerDeadline(10);
+constexpr size_t kMaxAnswerBytes = 256;
+
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) : fd_(fd) {}
+  ~Descriptor() {
+    if (fd_ >= 0) close(fd_);
+  }
+  int get() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+}  // namespace
+
+bool HandoffSender::Send(const std::string& socketPath, const std::vector<std::string>& items, std::string* answer,
+                         std::string* error) {
+  const auto message = HandoffMessage::Encode(items);
+  if (!message) {
+    *error = "too many or too long addresses";
+    return false;
+  }
+  sockaddr_un address;
+  socklen_t length = 0;
+  if (!local_socket::MakeAddress(socketPath, &address, &length)) {
+    *error = socketPath + ": path too long for a local socket";
+    return false;
+  }
+  Descriptor fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  if (fd.get() < 0 || connect(fd.get(), reinterpret_cast<const sockaddr*>(&address), length) != 0) {
+    *error = socketPath + ": " + std::strerror(errno);
+    return false;
+  }
+  // Addresses go only to a program of our own account.
+  const auto peer = local_socket::PeerUid(fd.get());
+  if (!peer || *peer != geteuid()) {
+    *error = socketPath + ": the listening program belongs to another account";
+    return false;
+  }
+  if (!local_socket::WriteAll(fd.get(), *message) || shutdown(fd.get(), SHUT_WR) != 0 ||
+      !local_socket::ReadAll(fd.get(), kMaxAnswerBytes, std::chrono::steady_clock::now() + kAnswerDeadline, answer) ||
+      answer->empty()) {
+    *error = socketPath + ": no answer from the running program";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace platform

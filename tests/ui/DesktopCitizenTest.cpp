@@ -1,0 +1,73 @@
+#include <gtest/gtest.h>
+
+#include <QMessageBox>
+#include <QTest>
+
+#include "FrameTestSupport.h"
+#include "ui/CBrowserDialogbar.h"
+#include "ui/SitePermissions.h"
+#include "ui/TransferRate.h"
+
+namespace {
+
+class ExternalAddressesTest : public ::testing::Test, public FrameFixture {
+ protected:
+  void SetUp() override { ASSERT_TRUE(WaitLoaded(frame->activeView(), FileUrl("a.htm"))); }
+};
+
+TEST_F(ExternalAddressesTest, OpenEachInANewWindowButNeverAnythingThatWouldRunScript) {
+  // Texts that look harmless until the address box's rules read them: an ideographic
+  // blank (GBK A1 A1) before a script address is trimmed away by those rules.
+  frame->openExternalAddresses({FileUrl("b.htm"), "\xa1\xa1javascript:document.title='ran'",
+                                "\xa1\xa1JAVASCRIPT:document.title='ran'", "data:text/html,<title>ran</title>"});
+  ASSERT_TRUE(WaitForPageWindows(2));
+  QTest::qWait(500);
+  EXPECT_EQ(PageWindowCount(), 2);
+  ASSERT_TRUE(WaitLoaded(frame->activeView(), FileUrl("b.htm")));
+  for (CChildFrame* window : frame->pageWindows()) EXPECT_NE(window->view()->title(), QStringLiteral("ran"));
+  // Recorded like a typed address.
+  EXPECT_EQ(state->History().front(), FileUrl("b.htm"));
+  EXPECT_EQ(frame->addressBar()->addressAt(0), FileUrl("b.htm"));
+}
+
+TEST(TransferRateTest, SpeedFollowsTheLastSecondsAndFallsToZeroWhenStalled) {
+  TransferRate rate;
+  EXPECT_EQ(rate.bytesPerSecond(0), 0);
+  rate.addSample(0, 0);
+  EXPECT_EQ(rate.bytesPerSecond(500), 0);
+  for (int ms = 500; ms <= 5000; ms += 500) rate.addSample(ms, ms * 100);  // 100 000 bytes a second
+  EXPECT_NEAR(rate.bytesPerSecond(5000), 100000, 100000 * 0.2);
+  // It speeds up: the figure follows the new speed, not the average since the start.
+  for (int ms = 5500; ms <= 9000; ms += 500) rate.addSample(ms, 500000 + (ms - 5000) * 1000);
+  EXPECT_NEAR(rate.bytesPerSecond(9000), 1000000, 1000000 * 0.2);
+  // Then nothing comes for a while.
+  EXPECT_LT(rate.bytesPerSecond(10500), rate.bytesPerSecond(9000));
+  EXPECT_EQ(rate.bytesPerSecond(12500), 0);
+}
+
+TEST(TransferRateTest, SizesReadAsPeopleReadThem) {
+  EXPECT_EQ(ByteSizeText(0), "0 B");
+  EXPECT_EQ(ByteSizeText(1023), "1023 B");
+  EXPECT_EQ(ByteSizeText(1024), "1.0 KB");
+  EXPECT_EQ(ByteSizeText(1536), "1.5 KB");
+  EXPECT_EQ(ByteSizeText(5LL * 1024 * 1024 + 1024 * 1024 / 2), "5.5 MB");
+  EXPECT_EQ(ByteSizeText(3LL * 1024 * 1024 * 1024), "3.0 GB");
+  EXPECT_EQ(ByteSizeText(-5), "0 B");
+}
+
+TEST(SitePermissionsTest, ThePromptNamesTheSiteAndWhatItAsksFor) {
+  const QString question =
+      SitePermissions::Question(QUrl(QStringLiteral("https://user:pw@example.org:8443")), QWebEnginePage::Geolocation);
+  EXPECT_TRUE(question.contains(QStringLiteral("https://example.org:8443"))) << question.toStdString();
+  EXPECT_FALSE(question.contains(QStringLiteral("pw"))) << question.toStdString();
+  EXPECT_TRUE(question.contains(QStringLiteral("获取您的位置"))) << question.toStdString();
+  // Every feature the engine may ask about has words of its own.
+  QSet<QString> texts;
+  for (auto feature : {QWebEnginePage::Notifications, QWebEnginePage::Geolocation, QWebEnginePage::MediaAudioCapture,
+                       QWebEnginePage::MediaVideoCapture, QWebEnginePage::MediaAudioVideoCapture, QWebEnginePage::MouseLock,
+                       QWebEnginePage::DesktopVideoCapture, QWebEnginePage::DesktopAudioVideoCapture})
+    texts.insert(SitePermissions::FeatureText(feature));
+  EXPECT_EQ(texts.size(), 8);
+}
+
+}  // namespace
