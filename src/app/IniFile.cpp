@@ -172,7 +172,8 @@ std::string FormatVarnokIni(const std::string& homeUrl, const std::vector<std::s
     char number[24];
     for (size_t i = 0; i < list.size(); ++i) {
       const auto written = std::to_chars(number, number + sizeof number, i + 1);
-      out.append("url").append(number, static_cast<size_t>(written.ptr - number)).append("=").append(OneLine(list[i])).append("\r\n");
+      out.append("url").append(number, static_cast<size_t>(written.ptr - number));
+      out.append("=").append(OneLine(list[i])).append("\r\n");
     }
   };
   appendList("[history]\r\n", history);

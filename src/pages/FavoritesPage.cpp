@@ -18,7 +18,8 @@ std::string FavoritesPage::Render(const std::vector<std::string>& favorites, con
   const std::string deleteBase = localBaseUrl + "delscjitem_browser.ido?id=";
   const std::string key = CommandSecret::QueryPair(secret);
   size_t size = page.size() + 32;
-  for (const std::string& address : favorites) size += address.size() + kMaxLinkText + deleteBase.size() + key.size() + 64;
+  for (const std::string& address : favorites)
+    size += address.size() + kMaxLinkText + deleteBase.size() + key.size() + 64;
   page.reserve(size);
   for (size_t id = 0; id < favorites.size(); ++id) {
     const std::string& address = favorites[id];

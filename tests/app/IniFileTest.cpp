@@ -6,7 +6,8 @@ TEST(IniFileTest, LineEndsAndWhiteSpaceReadAlike) {
   const IniFile crlf = IniFile::Parse("[History]\r\nURL1=a\r\nurl2 = b \r\n");
   const IniFile crcrlf = IniFile::Parse("[history]\r\r\nurl1=a\r\r\nurl2 = b \t\r\r\n");
   const IniFile lf = IniFile::Parse("  [history]  \nurl1=a\nurl2=b");
-  for (const IniFile* ini : {&crlf, &crcrlf, &lf}) EXPECT_EQ(ini->UrlList("HISTORY"), (std::vector<std::string>{"a", "b"}));
+  for (const IniFile* ini : {&crlf, &crcrlf, &lf})
+    EXPECT_EQ(ini->UrlList("HISTORY"), (std::vector<std::string>{"a", "b"}));
 }
 
 TEST(IniFileTest, FirstOccurrenceWinsAndEmptyValueEndsAList) {
@@ -42,14 +43,16 @@ TEST(IniFileTest, OnlyTheFirstSectionOfANameCounts) {
   const IniFile ini = IniFile::Parse(
       "[history]\r\nurl1=a\r\nurl2=b\r\n[soucangjia]\r\nurl1=f\r\n[HISTORY]\r\nurl3=c\r\nurl1=z\r\n"
       "[ history ]\r\nother=1\r\n[soucangjia]\r\nurl2=g\r\n");
-  EXPECT_EQ(ini.UrlList("history"), (std::vector<std::string>{"a", "b"})) << "a later section neither adds nor replaces";
+  EXPECT_EQ(ini.UrlList("history"), (std::vector<std::string>{"a", "b"}))
+      << "a later section neither adds nor replaces";
   EXPECT_EQ(ini.Get("history", "other"), "");
   EXPECT_EQ(ini.UrlList("soucangjia"), std::vector<std::string>{"f"});
 }
 
 TEST(IniFileTest, AValueEndsAtANulByte) {
   using namespace std::string_literals;
-  const IniFile ini = IniFile::Parse("[s]\nurl1=http://a/\0junk\nurl2=\"http://b/\"\0\"\nurl3=\0hidden\nurl4=d\n[t]\nk=v\n"s);
+  const IniFile ini =
+      IniFile::Parse("[s]\nurl1=http://a/\0junk\nurl2=\"http://b/\"\0\"\nurl3=\0hidden\nurl4=d\n[t]\nk=v\n"s);
   EXPECT_EQ(ini.Get("s", "url1"), "http://a/");
   EXPECT_EQ(ini.Get("s", "url2"), "http://b/") << "the quotes are judged on what is left";
   EXPECT_EQ(ini.Get("s", "url3"), "");
