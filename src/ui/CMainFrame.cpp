@@ -11,6 +11,7 @@
 #include <QToolBar>
 #include <QWebEngineProfile>
 #include <QWebEngineView>
+#include <cstdlib>
 
 #include "app/AppState.h"
 #include "app/WindowSystem.h"
@@ -53,7 +54,7 @@ CMainFrame::CMainFrame(AppState& state, QWidget* parent)
   shortcuts_ = new FrameShortcuts(this);
   resetMainTitle();
   WidgetMapWriter::AttachIfRequested(this);
-  // The first navigation comes once the loop runs, after the frame has been shown.
+  // The first navigation comes once the loop runs, unless requestFirstPageEarly made it.
   QMetaObject::invokeMethod(this, &CMainFrame::onStartup, Qt::QueuedConnection);
 }
 
@@ -147,6 +148,24 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 
 void CMainFrame::onStartup() {
   started_ = true;
+  requestFirstPage();
+}
+
+// Asked before the frame is shown: the engine fetches the first page while the window is
+// mapped and painted, instead of after. A first page on our own server waits for the
+// loop, by which time the server has been started.
+void CMainFrame::requestFirstPageEarly() {
+  const QUrl first = gbk_boundary::UrlFromGbk(gbk_boundary::AddressAsNavigated(state_.CurrentUrl()));
+  const QString host = first.host().toLower();
+  const bool loopback = host == QLatin1String("localhost") || host == QLatin1String("127.0.0.1") ||
+                        host == QLatin1String("::1");
+  if (loopback && first.port(80) == std::atoi(state_.Port().c_str())) return;
+  requestFirstPage();
+}
+
+void CMainFrame::requestFirstPage() {
+  if (firstPageRequested_) return;
+  firstPageRequested_ = true;
   navigate(state_.CurrentUrl(), true);
 }
 

@@ -50,6 +50,9 @@ class CMainFrame : public QMainWindow {
   bool activePageLoading() const;
   void resetMainTitle();
   bool started() const { return started_; }
+  bool firstPageRequested() const { return firstPageRequested_; }
+  // Needs the first page window.
+  void requestFirstPageEarly();
 
   // The frame's own commands (go, home, favorites, portal navigation, other functions)
   // and, through the current view, the page commands.
@@ -110,6 +113,7 @@ class CMainFrame : public QMainWindow {
   QMenu* createPopupMenu() override { return nullptr; }
 
  private:
+  void requestFirstPage();
   void drawThroughOpenGlFromTheStart();
   void createBars();
   void createHiddenBars();
@@ -140,6 +144,7 @@ class CMainFrame : public QMainWindow {
   CBrowserDialogbar* addressBar_ = nullptr;
   FrameShortcuts* shortcuts_ = nullptr;
   bool started_ = false;
+  bool firstPageRequested_ = false;
   bool sideMessagesStale_ = false;
   DownloadRequestHandler* downloads_;
   SitePermissions* permissions_;

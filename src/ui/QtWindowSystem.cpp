@@ -69,6 +69,7 @@ bool QtWindowSystem::CreateMainWindow() {
   connect(frame_, &CMainFrame::closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
   frame_->setGeometry(RestoredFrameGeometry(PrimaryWorkArea()));
   frame_->openNewPageWindow();  // the first, empty page window
+  frame_->requestFirstPageEarly();
   frame_->showMaximized();
   frame_->resetMainTitle();
   watchShutdownSignals();

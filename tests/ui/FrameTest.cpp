@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -53,6 +54,36 @@ TEST_F(FrameTest, StartUpOpensTheHomePageInTheFirstWindowAndRecordsIt) {
   EXPECT_EQ(frame->windowTitle(), gbk_boundary::FromGbk(MainTitle()));
   EXPECT_EQ(frame->pageWindows().front()->windowTitle(), "Page A");
   EXPECT_EQ(frame->menuWidget(), nullptr);
+}
+
+// The program asks for the first page before its window is shown, so that the engine
+// fetches it while the window is mapped; one on our own server, not yet listening at that
+// moment, waits for the loop.
+TEST(FirstPageTest, IsRequestedBeforeTheFrameIsShownUnlessItIsOnOurOwnServer) {
+  for (const bool onOwnServer : {false, true}) {
+    TempDir dir;
+    const std::string first =
+        onOwnServer ? "http://LOCALHOST:10101/scj.htm" : "file://" + dir.path() + "first.htm";
+    WriteFileOrDie(dir / "first.htm", "<html><body>first</body></html>");
+    WriteFileOrDie(dir / "varnok.ini", "[homeurl]\r\nurl1=" + first + "\r\n");
+    setenv("VARNOK_PORT", "10101", 1);
+    AppState state(dir / "varnok");
+    CMainFrame frame(state);
+    frame.openNewPageWindow();
+    frame.requestFirstPageEarly();
+    EXPECT_FALSE(frame.isVisible());
+    EXPECT_EQ(frame.firstPageRequested(), !onOwnServer) << first;
+    EXPECT_EQ(frame.addressBar()->addressBox()->count(), onOwnServer ? 0 : 1) << first;
+
+    // Either way the loop's start-up asks exactly once.
+    frame.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return frame.started(); }, 5000));
+    EXPECT_TRUE(frame.firstPageRequested());
+    EXPECT_EQ(frame.addressBar()->addressBox()->count(), 1) << first;
+    const std::vector<std::string> history = state.History();
+    EXPECT_EQ(std::count(history.begin(), history.end(), state.CurrentUrl()), 1) << first;
+    unsetenv("VARNOK_PORT");
+  }
 }
 
 TEST_F(FrameTest, EnterNavigatesTheCurrentPageAndInsertsOnlyNewAddresses) {

@@ -8,6 +8,8 @@
 #include <QTest>
 #include <QToolBar>
 #include <QWebEnginePage>
+#include <memory>
+#include <optional>
 
 #include "FrameTestSupport.h"
 #include "WindowedProgram.h"
@@ -47,14 +49,11 @@ class SidePagesTest : public ::testing::Test {
     return QTest::qWaitFor(
         [&] {
           if (!page->readyStateComplete()) return false;
-          bool done = false;
-          QString shown;
-          page->page()->toPlainText([&](const QString& result) {
-            shown = result;
-            done = true;
-          });
-          QTest::qWaitFor([&] { return done; }, 5000);
-          return shown.contains(QString::fromStdString(text));
+          // Shared with the callback, which may still come after a timed-out wait.
+          auto shown = std::make_shared<std::optional<QString>>();
+          page->page()->toPlainText([shown](const QString& result) { *shown = result; });
+          return QTest::qWaitFor([&] { return shown->has_value(); }, 5000) &&
+                 (*shown)->contains(QString::fromStdString(text));
         },
         20000);
   }
