@@ -85,11 +85,21 @@ TEST(CrossOriginTest, AHostilePageChangesNothingAndReadsNothing) {
   EXPECT_EQ(reports.find("READ"), std::string::npos) << reports;
   EXPECT_EQ(reports.find("REACHED"), std::string::npos) << reports;
   // Refused before they left the engine: the server never saw one of them, while it did
-  // see the request the test made itself.
+  // see the request the test made itself. The one exception is the hostile site's own
+  // redirect: the engine does not show the guard the target of a redirect, so that
+  // request may reach the server, where the missing key refuses it.
+  const std::string redirected = "request GET /clearhis_browser.ido/ HTTP/1.1 parsed";
   std::string parsed;
   std::istringstream log(child->Output());
   for (std::string line; std::getline(log, line);)
-    if (line.find(" parsed") != std::string::npos) parsed += line + "\n";
+    if (line.find(" parsed") != std::string::npos && line.find(redirected) == std::string::npos)
+      parsed += line + "\n";
+  if (child->Output().find(redirected) != std::string::npos) {
+    EXPECT_NE(child->Output().find("[GET /clearhis_browser.ido/ HTTP/1.1] the command does not come from a page of "
+                                   "this browser"),
+              std::string::npos)
+        << child->Output();
+  }
   for (const char* name : {"_browser.ido", "scj.htm", "menu.htm", "varnok.ini", "POST"})
     EXPECT_EQ(parsed.find(name), std::string::npos) << name << "\n" << parsed;
   EXPECT_NE(parsed.find("request GET /sysmsg.htm"), std::string::npos) << parsed;
