@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "app/HomeAddress.h"
 #include "platform/GbkCodec.h"
 
 namespace external_address {
@@ -14,11 +15,6 @@ std::string Trimmed(const std::string& text) {
   const size_t first = text.find_first_not_of(blanks);
   if (first == std::string::npos) return std::string();
   return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-}
-
-std::string Lowercase(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
 }
 
 bool LooksLikeScheme(const std::string& text) {
@@ -75,8 +71,7 @@ bool IsOpenable(const std::string& address) {
   for (unsigned char c : address)
     if (c < 0x20 || c == 0x7F) return false;
   if (!HasUrlScheme(address)) return true;
-  const std::string scheme = Lowercase(address.substr(0, address.find(':')));
-  return scheme == "http" || scheme == "https" || scheme == "ftp" || scheme == "file";
+  return HomeAddress::IsWebScheme(address.substr(0, address.find(':')));
 }
 
 }  // namespace external_address

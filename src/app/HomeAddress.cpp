@@ -38,7 +38,10 @@ bool HomeAddress::IsAcceptable(const std::string& address) {
   if (name.empty() || !std::isalpha(static_cast<unsigned char>(name[0]))) return true;
   for (char c : name)
     if (!IsSchemeCharacter(static_cast<unsigned char>(c))) return true;  // no scheme: "a.cn/x:y"
-  const std::string scheme = Lower(name);
-  if (scheme == "http" || scheme == "https" || scheme == "ftp" || scheme == "file") return true;
-  return IsHostAndPort(name, text.substr(colon + 1));
+  return IsWebScheme(name) || IsHostAndPort(name, text.substr(colon + 1));
+}
+
+bool HomeAddress::IsWebScheme(const std::string& scheme) {
+  const std::string lower = Lower(scheme);
+  return lower == "http" || lower == "https" || lower == "ftp" || lower == "file";
 }

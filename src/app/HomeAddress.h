@@ -10,6 +10,8 @@ class HomeAddress {
   // without a scheme that the address box completes to a web address ("www.x.cn",
   // "host.cn:8080/x", "localhost:8080"). False for every other scheme.
   static bool IsAcceptable(const std::string& address);
+  // http, https, ftp or file, in any letter case: the schemes the program opens at all.
+  static bool IsWebScheme(const std::string& scheme);
 
  private:
   // The address as a web engine reads it: tabs and line breaks dropped anywhere,

@@ -159,18 +159,16 @@ long AskProcNetTcp(const Endpoint& peer, const Endpoint& ours) {
 
 std::optional<uid_t> PeerSocketOwner(int fd) {
   sockaddr_storage local{}, remote{};
-  socklen_t familySize = sizeof local;
-  if (getsockname(fd, reinterpret_cast<sockaddr*>(&local), &familySize) == 0 && local.ss_family == AF_UNIX) {
+  socklen_t localSize = sizeof local, remoteSize = sizeof remote;
+  if (getsockname(fd, reinterpret_cast<sockaddr*>(&local), &localSize) != 0) return std::nullopt;
+  if (local.ss_family == AF_UNIX) {
     // A local socket: the kernel recorded who connected (or made the pair).
     ucred credentials{};
     socklen_t size = sizeof credentials;
     if (getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &size) != 0 || credentials.pid == 0) return std::nullopt;
     return credentials.uid;
   }
-  socklen_t localSize = sizeof local, remoteSize = sizeof remote;
-  if (getsockname(fd, reinterpret_cast<sockaddr*>(&local), &localSize) != 0 ||
-      getpeername(fd, reinterpret_cast<sockaddr*>(&remote), &remoteSize) != 0)
-    return std::nullopt;
+  if (getpeername(fd, reinterpret_cast<sockaddr*>(&remote), &remoteSize) != 0) return std::nullopt;
   const Endpoint ours = FromSockaddr(local);
   const Endpoint peer = FromSockaddr(remote);
   if (peer.family == AF_UNSPEC || peer.family != ours.family) return std::nullopt;

@@ -14,6 +14,7 @@
 #include <cstdlib>
 
 #include "app/AppState.h"
+#include "app/HomeAddress.h"
 #include "app/WindowSystem.h"
 #include "ui/AddressTrim.h"
 #include "ui/CBrowserDialogbar.h"
@@ -30,6 +31,7 @@
 #include "ui/FrameShortcuts.h"
 #include "ui/FullScreenController.h"
 #include "ui/GbkBoundary.h"
+#include "ui/LocalServerGuard.h"
 #include "ui/ProgramPictures.h"
 #include "ui/SitePermissions.h"
 #include "ui/WidgetMapWriter.h"
@@ -156,10 +158,7 @@ void CMainFrame::onStartup() {
 // loop, by which time the server has been started.
 void CMainFrame::requestFirstPageEarly() {
   const QUrl first = gbk_boundary::UrlFromGbk(gbk_boundary::AddressAsNavigated(state_.CurrentUrl()));
-  const QString host = first.host().toLower();
-  const bool loopback = host == QLatin1String("localhost") || host == QLatin1String("127.0.0.1") ||
-                        host == QLatin1String("::1");
-  if (loopback && first.port(80) == std::atoi(state_.Port().c_str())) return;
+  if (LocalServerGuard::IsServerAt(first, std::atoi(state_.Port().c_str()))) return;
   requestFirstPage();
 }
 
@@ -385,11 +384,9 @@ bool CMainFrame::handleAddressBoxKey(QKeyEvent* key) {
 }
 
 void CMainFrame::openExternalAddresses(const std::vector<std::string>& addresses) {
-  static const QStringList kWebSchemes{QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("ftp"),
-                                       QStringLiteral("file")};
   for (const std::string& address : addresses) {
     // Judged by what the page would really load: no script ever comes in this way.
-    if (!kWebSchemes.contains(gbk_boundary::UrlFromGbk(address).scheme())) continue;
+    if (!HomeAddress::IsWebScheme(gbk_boundary::UrlFromGbk(address).scheme().toStdString())) continue;
     openNewPageWindow();
     navigate(address, true);
   }

@@ -7,13 +7,15 @@
 LocalServerGuard::LocalServerGuard(std::function<int()> port, QString programDirectory, QObject* parent)
     : QWebEngineUrlRequestInterceptor(parent), port_(std::move(port)), programDirectory_(std::move(programDirectory)) {}
 
-bool LocalServerGuard::IsOurServer(const QUrl& url) const {
+bool LocalServerGuard::IsServerAt(const QUrl& url, int port) {
   // A WebSocket handshake is an ordinary GET to the server, and no CORS rule stops it.
   const QString host = url.host().toLower();
   const bool plain = url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("ws");
-  return plain && url.port(80) == port_() &&
+  return plain && url.port(80) == port &&
          (host == QLatin1String("localhost") || host == QLatin1String("127.0.0.1") || host == QLatin1String("::1"));
 }
+
+bool LocalServerGuard::IsOurServer(const QUrl& url) const { return IsServerAt(url, port_()); }
 
 bool LocalServerGuard::IsOurFile(const QUrl& url) const {
   return url.isLocalFile() && url.toLocalFile().startsWith(programDirectory_) &&

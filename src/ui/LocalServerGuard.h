@@ -26,6 +26,8 @@ class LocalServerGuard : public QWebEngineUrlRequestInterceptor {
 
   void interceptRequest(QWebEngineUrlRequestInfo& info) override;
   bool Allows(const Request& request) const;
+  // Whether `url` leads to a server of ours listening on `port` (any loopback name).
+  static bool IsServerAt(const QUrl& url, int port);
 
  private:
   bool IsOurServer(const QUrl& url) const;
