@@ -56,6 +56,19 @@ size_t UrlKeyNumber(std::string_view key, size_t limit) {
   return n;
 }
 
+// Calls visit(line, start, next) for each line of `text`, trimmed, with where it starts
+// and where the next one does; stops when visit returns false.
+template <class Visit>
+void ForEachLine(std::string_view text, Visit visit) {
+  for (size_t pos = 0; pos < text.size();) {
+    size_t end = text.find('\n', pos);
+    if (end == std::string_view::npos) end = text.size();
+    const size_t start = pos;
+    pos = std::min(end + 1, text.size());
+    if (!visit(Trim(text.substr(start, end - start)), start, pos)) return;
+  }
+}
+
 // A value must stay on its own line, or a saved address could forge sections and keys.
 std::string_view OneLine(const std::string& value) {
   return std::string_view(value).substr(0, value.find_first_of("\r\n"));
@@ -65,15 +78,10 @@ std::string_view OneLine(const std::string& value) {
 
 template <class Visit>
 void IniFile::ForEachEntry(std::string_view body, Visit visit) {
-  size_t pos = 0;
-  while (pos < body.size()) {
-    size_t end = body.find('\n', pos);
-    if (end == std::string_view::npos) end = body.size();
-    const std::string_view line = Trim(body.substr(pos, end - pos));
-    pos = end + 1;
+  ForEachLine(body, [&](std::string_view line, size_t, size_t) {
     const size_t eq = line.find('=');
-    if (eq != std::string_view::npos && !visit(Trim(line.substr(0, eq)), ReadValue(line.substr(eq + 1)))) return;
-  }
+    return eq == std::string_view::npos || visit(Trim(line.substr(0, eq)), ReadValue(line.substr(eq + 1)));
+  });
 }
 
 IniFile IniFile::Parse(std::string bytes) {
@@ -85,22 +93,16 @@ IniFile IniFile::Parse(std::string bytes) {
   auto closeBody = [&](size_t end) {
     if (body) *body = text.substr(bodyStart, end - bodyStart);
   };
-  size_t pos = 0;
-  while (pos < text.size()) {
-    size_t end = text.find('\n', pos);
-    if (end == std::string_view::npos) end = text.size();
-    const std::string_view line = Trim(text.substr(pos, end - pos));
-    const size_t lineStart = pos;
-    pos = std::min(end + 1, text.size());
-    if (line.empty() || line.front() != '[') continue;
-    const size_t close = line.find(']');
-    if (close == std::string_view::npos) continue;
+  ForEachLine(text, [&](std::string_view line, size_t lineStart, size_t next) {
+    const size_t close = line.empty() || line.front() != '[' ? std::string_view::npos : line.find(']');
+    if (close == std::string_view::npos) return true;
     closeBody(lineStart);
     // A repeated section is skipped whole: its keys neither add to nor replace the first.
     auto [slot, isNew] = ini.sections_.try_emplace(Lower(Trim(line.substr(1, close - 1))));
     body = isNew ? &slot->second : nullptr;
-    bodyStart = pos;
-  }
+    bodyStart = next;
+    return true;
+  });
   closeBody(text.size());
   return ini;
 }
