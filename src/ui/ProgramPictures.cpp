@@ -1,9 +1,6 @@
 #include "ui/ProgramPictures.h"
 
 #include <QFile>
-#include <QPainter>
-#include <QPixmap>
-#include <QSvgRenderer>
 
 // Resources of a static library must be registered explicitly, from the global namespace.
 static void RegisterVarnokResources() { Q_INIT_RESOURCE(varnok); }
@@ -23,16 +20,8 @@ QIcon ProgramPictures::ProgramIcon() {
 
 QIcon ProgramPictures::ButtonIcon(const QString& name) {
   Register();
-  QSvgRenderer drawing(QStringLiteral(":/varnok/icons/%1.svg").arg(name));
-  if (!drawing.isValid()) return QIcon();
-  QIcon icon;
-  for (int size : {16, 20, 24, 32, 48}) {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    drawing.render(&painter);
-    painter.end();
-    icon.addPixmap(pixmap);
-  }
-  return icon;
+  const QString path = QStringLiteral(":/varnok/icons/%1.svg").arg(name);
+  // Drawn by Qt's SVG icon engine at the size a button paints, when it first paints:
+  // nothing is rendered while the window is built.
+  return QFile::exists(path) ? QIcon(path) : QIcon();
 }

@@ -4,7 +4,7 @@
 
 // The pictures compiled into the program, all drawn for it: its own icon (the main
 // window, every page window, the desktop entry) and the icons of the address bar's
-// buttons, kept as scalable drawings and rendered at the sizes a button may ask for.
+// buttons, kept as scalable drawings and rendered at the size a button asks for.
 class ProgramPictures {
  public:
   // Makes the compiled-in pictures reachable (once; later calls do nothing).
