@@ -2,12 +2,22 @@
 
 #include "ui/CvarnokView.h"
 
-CvarnokPage::CvarnokPage(WindowOpener openPageWindow, QObject* parent)
-    : QWebEnginePage(parent), openPageWindow_(std::move(openPageWindow)) {}
+CvarnokPage::CvarnokPage(WindowOpener openPageWindow, OwnCommandTest isOwnCommand, QObject* parent)
+    : QWebEnginePage(parent), openPageWindow_(std::move(openPageWindow)), isOwnCommand_(std::move(isOwnCommand)) {}
 
 QWebEnginePage* CvarnokPage::createWindow(WebWindowType) {
   CvarnokView* view = openPageWindow_ ? openPageWindow_() : nullptr;
   // A second try covers a window that did not come up as the active one at once.
   if (!view && openPageWindow_) view = openPageWindow_();
   return view ? view->page() : nullptr;
+}
+
+bool CvarnokPage::acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) {
+  const bool byThePage = type == NavigationTypeLinkClicked || type == NavigationTypeFormSubmitted;
+  if (isMainFrame && byThePage && isOwnCommand_ && isOwnCommand_(this->url(), url)) {
+    // Loaded as the address box would load it, once the engine has let go of this one.
+    QMetaObject::invokeMethod(this, [this, url] { load(url); }, Qt::QueuedConnection);
+    return false;
+  }
+  return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
 }

@@ -6,17 +6,23 @@ class CvarnokView;
 
 // The engine page behind a page view. A page that wants a new window (a link with a
 // new-window target, a script's window.open) gets a fresh page window of the frame,
-// and the engine loads the target there.
+// and the engine loads the target there. A link or form of our own generated pages that
+// leads to our server is followed by the program itself.
 class CvarnokPage : public QWebEnginePage {
   Q_OBJECT
 
  public:
   using WindowOpener = std::function<CvarnokView*()>;
-  CvarnokPage(WindowOpener openPageWindow, QObject* parent);
+  // Whether the navigation from the document at `page` to `target` is one of our own
+  // pages' commands.
+  using OwnCommandTest = std::function<bool(const QUrl& page, const QUrl& target)>;
+  CvarnokPage(WindowOpener openPageWindow, OwnCommandTest isOwnCommand, QObject* parent);
 
  protected:
   QWebEnginePage* createWindow(WebWindowType type) override;
+  bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;
 
  private:
   WindowOpener openPageWindow_;
+  OwnCommandTest isOwnCommand_;
 };

@@ -10,7 +10,6 @@
 #include <QStandardPaths>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineFullScreenRequest>
-#include <QWebEngineSettings>
 
 #include "app/AppState.h"
 #include "ui/CMainFrame.h"
@@ -18,19 +17,17 @@
 #include "ui/CvarnokPage.h"
 #include "ui/FullScreenController.h"
 #include "ui/GbkBoundary.h"
+#include "ui/PageSecurity.h"
 #include "ui/SitePermissions.h"
 
 CvarnokView::CvarnokView(AppState& state, CMainFrame* frame, QWidget* parent)
     : QWebEngineView(parent), state_(state), frame_(frame) {
-  setPage(new CvarnokPage([frame] { return frame->openNewPageWindow(); }, this));
-  // Scripts may open windows (window.open), as pages written for the classic control expect.
-  settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, true);
-  // The generated pages are opened as local files and their links lead to our own
-  // server's command addresses.
-  settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
-  // Videos may go full screen and pages may ask to share the screen; the frame answers.
-  settings()->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, true);
-  settings()->setAttribute(QWebEngineSettings::ScreenCaptureEnabled, true);
+  setPage(new CvarnokPage([frame] { return frame->openNewPageWindow(); },
+                          [&state](const QUrl& page, const QUrl& target) {
+                            return page_security::IsOwnPageCommand(state, page, target);
+                          },
+                          this));
+  // What pages may do is the profile's (page_security); the frame answers their requests.
   frame->permissions()->watch(page());
   connect(page(), &QWebEnginePage::fullScreenRequested, this,
           [this](QWebEngineFullScreenRequest request) { frame_->fullScreen()->handle(std::move(request), this); });

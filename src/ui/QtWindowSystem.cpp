@@ -10,14 +10,13 @@
 #include <QSocketNotifier>
 #include <QThread>
 #include <QWebEngineProfile>
-#include <cstdlib>
 
 #include "app/AppState.h"
 #include "platform/ShutdownSignals.h"
 #include "ui/CMainFrame.h"
 #include "ui/CUpdatingDia.h"
 #include "ui/GbkBoundary.h"
-#include "ui/LocalServerGuard.h"
+#include "ui/PageSecurity.h"
 #include "ui/WindowPlacement.h"
 
 struct QtWindowSystem::Question {
@@ -33,15 +32,6 @@ QMessageBox* NewOkCancelBox(const QString& text, const QString& caption) {
   auto* box = new QMessageBox(QMessageBox::Information, caption, text, QMessageBox::Ok | QMessageBox::Cancel);
   box->setAttribute(Qt::WA_DeleteOnClose);
   return box;
-}
-
-// Every page view uses the default profile; the guard lives as long as it does.
-void InstallLocalServerGuard() {
-  QWebEngineProfile* profile = QWebEngineProfile::defaultProfile();
-  const AppState& state = TheAppState::Instance();
-  auto port = [&state] { return std::atoi(state.Port().c_str()); };
-  profile->setUrlRequestInterceptor(
-      new LocalServerGuard(port, QString::fromStdString(state.ModuleDirectory()), profile));
 }
 
 WorkArea PrimaryWorkArea() {
@@ -64,7 +54,8 @@ bool QtWindowSystem::CreateMainWindow() {
   // The loop ends when the main window closes, not when the last window does: an open
   // question must neither keep the program alive nor end it.
   QApplication::setQuitOnLastWindowClosed(false);
-  InstallLocalServerGuard();
+  // Every page view and side page uses the default profile.
+  page_security::Apply(QWebEngineProfile::defaultProfile(), TheAppState::Instance());
   frame_ = new CMainFrame(TheAppState::Instance());
   connect(frame_, &CMainFrame::closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
   frame_->setGeometry(RestoredFrameGeometry(PrimaryWorkArea()));

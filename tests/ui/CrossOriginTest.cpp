@@ -105,34 +105,49 @@ TEST(CrossOriginTest, AHostilePageChangesNothingAndReadsNothing) {
   EXPECT_NE(parsed.find("request GET /sysmsg.htm"), std::string::npos) << parsed;
 }
 
-// The guard's decision for requests as the engine describes them.
-TEST(LocalServerGuardTest, RefusesOnlyOtherOriginsRequestsToOurServer) {
-  LocalServerGuard guard([] { return 10101; }, "/opt/varnok/", nullptr);
-  const QUrl command("http://localhost:10101/delscjitem_browser.ido?id=0");
-  auto allows = [&](const QUrl& url, const QString& initiator, const QString& firstParty, bool typed = false) {
-    return guard.Allows({url, QUrl(initiator), QUrl(firstParty), typed});
+// The guard's decision for requests as the engine describes them (the log of the
+// scenario above shows what it reports for each kind).
+TEST(LocalServerGuardTest, LetsThroughOnlyTheProgramsNavigationsAndOurOwnPages) {
+  using Info = QWebEngineUrlRequestInfo;
+  struct Case {
+    const char* url;
+    const char* initiator;
+    Info::NavigationType navigation;
+    bool mainFrame, allowed;
   };
-  // Web sites: any name and letter case of our server, any kind of request.
-  for (const char* target : {"http://localhost:10101/scj.htm", "http://LOCALHOST:10101/", "http://127.0.0.1:10101/x",
-                             "http://[::1]:10101/clearhis_browser.ido/", "ws://localhost:10101/delhis_browser.ido"})
-    EXPECT_FALSE(allows(QUrl(target), "https://evil.example", "https://evil.example/page")) << target;
-  EXPECT_FALSE(allows(command, "null", "https://evil.example/"));                    // an opaque (sandboxed) origin
-  EXPECT_FALSE(allows(command, "http://localhost:8080", "http://localhost:8080/"));  // another port of ours
-  EXPECT_FALSE(allows(command, "file:///", "file:///home/me/Downloads/page.htm"));   // a file elsewhere
-
-  // Our own pages, the engine's own loads and what the person types or picks.
-  EXPECT_TRUE(allows(command, "http://localhost:10101", "http://localhost:10101/scj.htm"));
-  EXPECT_TRUE(allows(command, "http://127.0.0.1:10101", "http://127.0.0.1:10101/menu.htm"));
-  EXPECT_TRUE(allows(command, "file:///", "file:///opt/varnok/scj.htm"));
-  EXPECT_TRUE(allows(command, "file:///", command.toString()));  // a file page's link opening in its window
-  EXPECT_TRUE(allows(command, "", command.toString()));
-  EXPECT_TRUE(allows(command, "https://evil.example", command.toString(), true));
-  EXPECT_FALSE(allows(command, "file:///", "file:///opt/varnok/../other/x.htm"));
-
-  // Everything not addressed to our server passes untouched.
-  EXPECT_TRUE(allows(QUrl("http://localhost:10102/"), "https://evil.example", "https://evil.example/"));
-  EXPECT_TRUE(allows(QUrl("https://localhost:10101/"), "https://evil.example", "https://evil.example/"));
-  EXPECT_TRUE(allows(QUrl("https://www.example.cn/"), "https://evil.example", "https://evil.example/"));
+  const char* command = "http://localhost:10101/delscjitem_browser.ido?id=0";
+  const Case cases[] = {
+      // Web sites: any name and letter case of our server, any kind of request.
+      {"http://localhost:10101/scj.htm", "https://evil.example", Info::NavigationTypeOther, false, false},
+      {"http://LOCALHOST:10101/", "https://evil.example", Info::NavigationTypeLink, true, false},
+      {"http://[::1]:10101/clearhis_browser.ido/", "https://evil.example", Info::NavigationTypeFormSubmitted, true, false},
+      {"ws://localhost:10101/delhis_browser.ido", "https://evil.example", Info::NavigationTypeOther, false, false},
+      {command, "http://localhost:8080", Info::NavigationTypeOther, false, false},  // another port of ours
+      // Frames without an origin (sandboxed, data:, srcdoc) and files: the engine names
+      // no initiator, or only "file:///".
+      {command, "", Info::NavigationTypeOther, false, false},
+      {command, "", Info::NavigationTypeLink, true, false},
+      {command, "file:///", Info::NavigationTypeLink, true, false},
+      {command, "file:///", Info::NavigationTypeOther, false, false},
+      // Going back to, or reloading, an address never let through.
+      {"http://localhost:10101/x", "", Info::NavigationTypeBackForward, true, false},
+      // The program's own navigations, then the pages our server sends.
+      {"http://localhost:10101/x", "", Info::NavigationTypeTyped, true, true},
+      {command, "http://localhost:10101", Info::NavigationTypeLink, true, true},
+      {command, "http://127.0.0.1:10101", Info::NavigationTypeOther, false, true},
+      // Back to, or reloading, what was let through before; not as a frame.
+      {"http://localhost:10101/x#part", "", Info::NavigationTypeBackForward, true, true},
+      {"http://localhost:10101/x", "", Info::NavigationTypeReload, true, true},
+      {"http://localhost:10101/x", "", Info::NavigationTypeReload, false, false},
+      // Everything not addressed to our server passes untouched.
+      {"http://localhost:10102/", "https://evil.example", Info::NavigationTypeOther, false, true},
+      {"https://localhost:10101/", "https://evil.example", Info::NavigationTypeOther, false, true},
+      {"https://www.example.cn/", "", Info::NavigationTypeOther, false, true},
+  };
+  LocalServerGuard guard([] { return 10101; }, nullptr);
+  for (const Case& c : cases)
+    EXPECT_EQ(guard.Allows({QUrl(c.url), QUrl(c.initiator), c.navigation, c.mainFrame}), c.allowed)
+        << c.url << " from [" << c.initiator << "] navigation " << c.navigation << " main frame " << c.mainFrame;
 }
 
 }  // namespace
