@@ -24,10 +24,10 @@ namespace {
 
 constexpr const char kOkHeader[] = "HTTP/1.0 200 OK\r\nContent-type: text/html\r\n\r\n";
 constexpr const char kCgiOkHeader[] = "HTTP/1.0 200 OK\r\n";
-// Pages of user directories may belong to any account on the machine. Served under our
-// own origin they could read our pages (and the command key in them); sandboxed they
-// run as an origin of their own.
-constexpr const char kUserPageOkHeader[] =
+// Files other than our own pages (those of user directories may belong to any account on
+// the machine): served under our own origin they could read our pages and the command
+// key in them; sandboxed they run as an origin of their own.
+constexpr const char kSandboxedOkHeader[] =
     "HTTP/1.0 200 OK\r\nContent-type: text/html\r\nContent-Security-Policy: sandbox\r\n\r\n";
 constexpr const char kRedirect[] = "HTTP/1.0 303 See Other\r\nServer: JAWS/1.0prebeta\r\nLocation: %s\r\n"
                                    "Content-length: 0\r\n\r\n";
@@ -40,6 +40,8 @@ constexpr const char kUnauthorizedResponse[] =
 constexpr const char kErrorResponse[] =
     "%s %d %s\r\nServer: JAWS/1.0prebeta\r\nContent-type: text/html\r\nContent-length: %d\r\n\r\n%s";
 constexpr const char kNotImplemented[] = "Requested method is not implemented.";
+// A refused file is answered as a missing one.
+constexpr const char kNotServed[] = "error in transmitting file";
 constexpr const char kCredentialsFile[] = "jaws.auth";
 // Uploads land in the program directory: large enough for a page and its pictures,
 // small enough that no client fills the disk with one request.
@@ -65,8 +67,6 @@ std::string Format(const char* format, ...) {
 const char* OrDash(const char* text) { return text ? text : "-"; }
 
 bool IsHttp09(const char* version) { return !version || std::strcmp(version, "HTTP/0.9") == 0; }
-
-bool IsUserDirectoryUri(const char* uri) { return uri && uri[0] == '/' && uri[1] == '~'; }
 
 // True when `credentials` is one whole line of the credentials file (a line ends at
 // LF, a CR before it is not part of it). The search stays within the file, which
@@ -138,11 +138,12 @@ void HTTP_Response::send_error_page(int status, const char* reason) {
   io_.send_error_reply(response.data(), response.size());
 }
 
-void HTTP_Response::prepare_ok_header() {
+void HTTP_Response::prepare_ok_header(File_Policy::Served_As served) {
   if (IsHttp09(request_.version())) {
     header_ = "";
   } else {
-    header_ = request_.cgi() ? kCgiOkHeader : IsUserDirectoryUri(request_.uri()) ? kUserPageOkHeader : kOkHeader;
+    const bool own = served == File_Policy::Served_As::kOwnPage;
+    header_ = request_.cgi() ? kCgiOkHeader : own ? kOkHeader : kSandboxedOkHeader;
   }
   header_length_ = std::strlen(header_);
   trailer_ = "";
@@ -153,13 +154,16 @@ void HTTP_Response::serve() {
   ACE_DEBUG((LM_DEBUG, " (%t) %s request for %s [%s], version %s\n", OrDash(request_.method()),
              OrDash(request_.uri()), OrDash(request_.path()), request_.version() ? request_.version() : "HTTP/0.9"));
   if (HandleCommandUrl(context_.state, request_.uri(), *this)) return;
+  const std::string path = file_path();
+  const File_Policy::Served_As served = File_Policy(context_.state).of(path);
+  if (served == File_Policy::Served_As::kRefused) return send_error_page(404, kNotServed);
   switch (request_.method_index()) {
     case kGet:
-      prepare_ok_header();
-      io_.send_file(file_path().c_str(), header_, header_length_, trailer_, trailer_length_);
+      prepare_ok_header(served);
+      io_.send_file(path.c_str(), header_, header_length_, trailer_, trailer_length_);
       break;
     case kHead:
-      prepare_ok_header();
+      prepare_ok_header(served);
       io_.send_reply(header_, header_length_);
       break;
     case kPut:
@@ -183,7 +187,7 @@ void HTTP_Response::SendErrorPage(int status, const char* reason) { send_error_p
 void HTTP_Response::SendRewrittenPage(const std::string& path, const std::string& url) {
   if (IsHttp09(request_.version())) {
     // A simple request gets no headers, so it cannot be redirected: the page itself.
-    prepare_ok_header();
+    prepare_ok_header(File_Policy::Served_As::kOwnPage);
     io_.send_file(path.c_str(), header_, header_length_, trailer_, trailer_length_);
     return;
   }
@@ -215,6 +219,8 @@ void HTTP_Response::check_put_authorization() {
 }
 
 void HTTP_Response::run_cgi() {
+  if (File_Policy(context_.state).of(request_.path()) == File_Policy::Served_As::kRefused)
+    return send_error_page(404, kNotServed);
   if (!Cgi_Program::IsTrusted(request_.path())) return send_error_page(403, "the program may not be run");
   Cgi_Program program(request_.path());
   if (request_.cgi_args())
@@ -241,7 +247,7 @@ void HTTP_Response::run_cgi() {
   // The program's own copy of the connection, which outlives the server's.
   const int socket = ::fcntl(io_.socket_handle(), F_DUPFD_CLOEXEC, 3);
 
-  prepare_ok_header();
+  prepare_ok_header(File_Policy::Served_As::kOwnPage);
   Server_Context& context = context_;
   io_.send_reply(header_, header_length_);
   // The connection is finished now; only locals are used from here on. The program

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "pages/CommandDispatcher.h"
+#include "webserver/File_Policy.h"
 
 class HTTP_Handler;
 class HTTP_Request;
@@ -28,7 +29,8 @@ class HTTP_Response : public CommandReply {
   static std::string error_response(const char* version, int status, const char* reason);
 
  private:
-  void prepare_ok_header();
+  // The success header of a file served as `served` (CGI programs write their own).
+  void prepare_ok_header(File_Policy::Served_As served);
   void serve();
   // The file a GET or HEAD sends: the program's own generated page for /scj.htm and
   // /menu.htm (where commands redirect to), else the mapped path.
