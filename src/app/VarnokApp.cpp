@@ -1,6 +1,7 @@
 #include "app/VarnokApp.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "app/AppState.h"
 #include "app/CommandLine.h"
@@ -66,6 +67,7 @@ bool VarnokApp::InitInstance() {
   TheAppState::Instance().AddSystemMessage(gbk::kSystemSender, gbk::kStartupMessage);
   OpenLaunchAddresses();
   TellIfProgramDirectoryUnwritable();
+  running_ = true;
   return true;
 }
 
@@ -95,13 +97,26 @@ void VarnokApp::TellIfProgramDirectoryUnwritable() const {
 
 int VarnokApp::ExitInstance() {
   handoff_.Stop();
-  TheAppState::Instance().SetQuitFlag(true);
+  AppState& state = TheAppState::Instance();
+  state.SetQuitFlag(true);
+  // Kept before any worker is waited for, whatever the workers then do.
+  if (running_) state.Save();
   TheServerWorker::Instance().stop();
-  TheUpdateWorker::Instance().stop();
+  const bool updaterEnded = TheUpdateWorker::Instance().stop_within(kUpdaterGrace);
   WindowSystem::SetCurrent(nullptr);
   const std::string pending = PendingCommand();
   if (!pending.empty()) platform::LaunchDetached(pending);
+  if (!updaterEnded) EndWithoutTeardown();
   return 0;
+}
+
+void VarnokApp::EndWithoutTeardown() const {
+  // The update thread still runs: the process's teardown (the crypto library's among it)
+  // must not run under it. What a late command changed is saved, then the process ends.
+  std::fputs("varnok: the update thread did not end in time; ending without waiting for it\n", stderr);
+  TheAppState::Instance().Save();
+  std::fflush(nullptr);
+  std::_Exit(0);
 }
 
 int VarnokApp::Run() {
