@@ -56,7 +56,7 @@ bool VarnokApp::InitInstance() {
   if (!windows_.CreateMainWindow()) return false;
   // Listening before the server publishes the token: a launch that finds the token
   // finds the socket too.
-  handoff_.Listen(windows_);
+  ListenForLaterLaunches();
 
   // Only the running instance clears what a killed run left: a refused second start
   // must not take the temporary file of a write in progress.
@@ -71,10 +71,26 @@ bool VarnokApp::InitInstance() {
   return true;
 }
 
+void VarnokApp::ListenForLaterLaunches() {
+  std::string error;
+  if (handoff_.Listen(windows_, &error)) return;
+  // The program runs all the same; what later launches bring cannot reach it, and they
+  // say so too.
+  std::fprintf(stderr, "varnok: later launches cannot hand their addresses to this program: %s\n", error.c_str());
+  windows_.TellHandoffUnavailable(error);
+}
+
 void VarnokApp::HandOverToRunningInstance() const {
-  // A running program that cannot be reached keeps the classic silent exit.
-  if (InstanceHandoff::HandOver(addresses_) == InstanceHandoff::Outcome::kNoWindow && !addresses_.empty())
+  // Without addresses a running program that cannot be reached keeps the classic silent
+  // exit; addresses are never dropped without a word.
+  std::string reason;
+  const InstanceHandoff::Outcome outcome = InstanceHandoff::HandOver(addresses_, &reason);
+  if (addresses_.empty() || outcome == InstanceHandoff::Outcome::kOpened) return;
+  if (outcome == InstanceHandoff::Outcome::kNoWindow)
     std::fputs("varnok: the running varnok has no window (--headless); the addresses were not opened\n", stderr);
+  else
+    std::fprintf(stderr, "varnok: varnok already runs but cannot be reached (%s); the addresses were not opened\n",
+                 reason.c_str());
 }
 
 void VarnokApp::OpenLaunchAddresses() const {

@@ -32,6 +32,7 @@ class VarnokApp {
   static bool AnotherInstanceRuns();
 
  private:
+  void ListenForLaterLaunches();
   void HandOverToRunningInstance() const;
   void OpenLaunchAddresses() const;
   void TellIfProgramDirectoryUnwritable() const;

@@ -41,6 +41,9 @@ class WindowSystem {
   // Tells the person, without waiting for an answer, that the program directory cannot
   // be written, so nothing of this run will be kept.
   virtual void TellUnwritableProgramDirectory(const std::string& /*directory*/) {}
+  // Tells the person, without waiting, that later launches cannot hand addresses to this
+  // program (`reason`), so addresses opened with varnok from elsewhere will not appear.
+  virtual void TellHandoffUnavailable(const std::string& /*reason*/) {}
 
   // The window system of this process, for code that has no other way to reach it.
   static void SetCurrent(WindowSystem* windows);

@@ -403,13 +403,23 @@ void CMainFrame::bringToFront() {
 void CMainFrame::tellStatus(const QString& text) { statusBar()->showMessage(text); }
 
 void CMainFrame::tellUnwritableProgramDirectory(const QString& directory) {
-  auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("程序目录不可写"),
-                              QStringLiteral("程序目录 %1 不可写。\n\n"
-                                             "可以继续浏览网页，但本次运行中对收藏夹、浏览历史和主页的更改都不会被保存，"
-                                             "收藏夹和其他功能等本地页面也无法显示。\n"
-                                             "请把 varnok 安装到您有写权限的目录中。")
-                                  .arg(directory),
-                              QMessageBox::NoButton, this);
+  tellWarning(QStringLiteral("程序目录不可写"),
+              QStringLiteral("程序目录 %1 不可写。\n\n"
+                             "可以继续浏览网页，但本次运行中对收藏夹、浏览历史和主页的更改都不会被保存，"
+                             "收藏夹和其他功能等本地页面也无法显示。\n"
+                             "请把 varnok 安装到您有写权限的目录中。")
+                  .arg(directory));
+}
+
+void CMainFrame::tellHandoffUnavailable(const QString& reason) {
+  tellWarning(QStringLiteral("无法接收其他程序交来的网址"),
+              QStringLiteral("之后再启动的 varnok（例如从其他程序打开网址时）无法把网址交给本程序：%1\n\n"
+                             "这些网址不会在这里打开。")
+                  .arg(reason));
+}
+
+void CMainFrame::tellWarning(const QString& title, const QString& text) {
+  auto* box = new QMessageBox(QMessageBox::Warning, title, text, QMessageBox::NoButton, this);
   box->addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
   box->setAttribute(Qt::WA_DeleteOnClose);
   box->open();

@@ -80,6 +80,8 @@ class CMainFrame : public QMainWindow {
   void tellStatus(const QString& text);
   // The message box that says the program directory cannot be written.
   void tellUnwritableProgramDirectory(const QString& directory);
+  // The message box that says later launches cannot hand their addresses over.
+  void tellHandoffUnavailable(const QString& reason);
 
   DownloadRequestHandler* downloads() const { return downloads_; }
   SitePermissions* permissions() const { return permissions_; }
@@ -127,6 +129,8 @@ class CMainFrame : public QMainWindow {
   // message page is reloaded when notices came while it was out of sight.
   void onSideBarShown(bool visible);
   void tellPageNotWritten(const std::string& path);
+  // A warning that waits for nobody.
+  void tellWarning(const QString& title, const QString& text);
   // Tiles the page windows again unless the user has maximized one (new windows then
   // open maximized and the maximized one fills the area by itself).
   void retileUnlessMaximized();

@@ -175,3 +175,9 @@ void QtWindowSystem::TellUnwritableProgramDirectory(const std::string& directory
   QMetaObject::invokeMethod(
       this, [this, name] { if (frame_) frame_->tellUnwritableProgramDirectory(name); }, Qt::QueuedConnection);
 }
+
+void QtWindowSystem::TellHandoffUnavailable(const std::string& reason) {
+  const QString text = QString::fromLocal8Bit(reason.c_str());
+  QMetaObject::invokeMethod(
+      this, [this, text] { if (frame_) frame_->tellHandoffUnavailable(text); }, Qt::QueuedConnection);
+}
