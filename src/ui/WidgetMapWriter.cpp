@@ -17,6 +17,8 @@
 #include "ui/DownloadRequestHandler.h"
 #include "ui/DownloadRow.h"
 #include "ui/DownloadsWindow.h"
+#include "ui/PermissionPrompt.h"
+#include "ui/SitePermissions.h"
 
 namespace {
 
@@ -88,7 +90,17 @@ QString WidgetMapWriter::Describe() const {
   }
   if (auto* status = frame_->findChild<QStatusBar*>(QString(), Qt::FindDirectChildrenOnly))
     map += Line(QStringLiteral("status"), status, {TextFlag(status->currentMessage())});
-  return map + DescribeDownloads();
+  return map + DescribeDownloads() + DescribePrompt();
+}
+
+QString WidgetMapWriter::DescribePrompt() const {
+  const PermissionPrompt* prompt = frame_->permissions()->prompt();
+  if (!prompt) return QString();
+  const QPushButton* allow = prompt->allowButton();
+  return Line(QStringLiteral("prompt"), prompt,
+              {QStringLiteral("feature=%1").arg(int(prompt->feature())), TextFlag(prompt->hostText())}) +
+         Line(QStringLiteral("prompt.allow"), allow,
+              allow->isEnabled() ? QStringList() : QStringList{QStringLiteral("disabled")});
 }
 
 QString WidgetMapWriter::DescribeDownloads() const {

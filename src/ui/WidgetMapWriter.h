@@ -14,7 +14,9 @@ class QWidget;
 // "page.N" and "page.N.view" in creation order, a page window's flags including the
 // encoded address of its page ("url=..."); the status bar as "status" with its line, the
 // downloads window as "downloads" and each of its rows as "download.N" with ".progress",
-// ".cancel", ".open" and ".folder".
+// ".cancel", ".open" and ".folder"; a permission prompt in sight as "prompt" with the
+// feature it asks about (feature=, the engine's number) and the host it shows, and its
+// allow button as "prompt.allow".
 class WidgetMapWriter : public QObject {
   Q_OBJECT
 
@@ -26,6 +28,7 @@ class WidgetMapWriter : public QObject {
   WidgetMapWriter(CMainFrame* frame, const QString& path);
   QString Describe() const;
   QString DescribeDownloads() const;
+  QString DescribePrompt() const;
   void WriteIfChanged();
 
   CMainFrame* frame_;

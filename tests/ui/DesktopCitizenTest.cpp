@@ -1,11 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <QMessageBox>
+#include <QApplication>
+#include <QFontMetrics>
 #include <QTest>
 
 #include "FrameTestSupport.h"
 #include "ui/CBrowserDialogbar.h"
-#include "ui/SitePermissions.h"
+#include "ui/PermissionPrompt.h"
 #include "ui/TransferRate.h"
 
 namespace {
@@ -55,18 +56,29 @@ TEST(TransferRateTest, SizesReadAsPeopleReadThem) {
   EXPECT_EQ(ByteSizeText(-5), "0 B");
 }
 
-TEST(SitePermissionsTest, ThePromptNamesTheSiteAndWhatItAsksFor) {
-  const QString question =
-      SitePermissions::Question(QUrl(QStringLiteral("https://user:pw@example.org:8443")), QWebEnginePage::Geolocation);
-  EXPECT_TRUE(question.contains(QStringLiteral("https://example.org:8443"))) << question.toStdString();
-  EXPECT_FALSE(question.contains(QStringLiteral("pw"))) << question.toStdString();
-  EXPECT_TRUE(question.contains(QStringLiteral("获取您的位置"))) << question.toStdString();
-  // Every feature the engine may ask about has words of its own.
+TEST(PermissionPromptTest, TheHostShowsWholeOrLosesItsLeftEndAndEveryFeatureHasItsWords) {
+  const QFontMetrics metrics(QApplication::font());
+  const int width = metrics.horizontalAdvance(QStringLiteral("x")) * 30;
+  const QString longHost = QStringLiteral("login.account.secure.update.example-bank.com.") + QString(40, 'a') +
+                           QStringLiteral(".attacker.example");
+  const std::pair<QString, QString> cases[] = {
+      {QStringLiteral("https://user:pw@example.org:8443"), QStringLiteral("example.org:8443")},
+      {QStringLiteral("http://127.0.0.1:10101"), QStringLiteral("127.0.0.1:10101")},
+      // Letters that only look Latin show as what they are.
+      {QStringLiteral("https://\u0430pple.com"), QStringLiteral("xn--pple-43d.com")},
+  };
+  for (const auto& [origin, shown] : cases)
+    EXPECT_EQ(PermissionPrompt::HostText(QUrl(origin), metrics, width), shown) << origin.toStdString();
+  const QString cut = PermissionPrompt::HostText(QUrl(QStringLiteral("https://") + longHost), metrics, width);
+  EXPECT_TRUE(cut.startsWith(QChar(0x2026))) << cut.toStdString();
+  EXPECT_TRUE(cut.endsWith(QStringLiteral(".attacker.example"))) << cut.toStdString();
+  EXPECT_LE(metrics.horizontalAdvance(cut), width);
+
   QSet<QString> texts;
   for (auto feature : {QWebEnginePage::Notifications, QWebEnginePage::Geolocation, QWebEnginePage::MediaAudioCapture,
                        QWebEnginePage::MediaVideoCapture, QWebEnginePage::MediaAudioVideoCapture, QWebEnginePage::MouseLock,
                        QWebEnginePage::DesktopVideoCapture, QWebEnginePage::DesktopAudioVideoCapture})
-    texts.insert(SitePermissions::FeatureText(feature));
+    texts.insert(PermissionPrompt::FeatureText(feature));
   EXPECT_EQ(texts.size(), 8);
 }
 

@@ -17,7 +17,9 @@
 // "url=<the page's encoded address>" (page windows). Also "status" (the status bar, its
 // line as a text flag), "downloads" (the downloads window) and per download "download.N"
 // (flags: running, finished, cancelled or failed; received=, total=, and the file's path
-// as a text flag) with ".progress" (value=, maximum=), ".cancel", ".open" and ".folder".
+// as a text flag) with ".progress" (value=, maximum=), ".cancel", ".open" and ".folder";
+// "prompt" (a permission prompt in sight: feature=<the engine's number>, the host it shows
+// as a text flag) with ".allow" (flag "disabled" while it cannot be pressed).
 class WidgetMap {
  public:
   struct Entry {
