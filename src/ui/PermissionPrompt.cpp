@@ -6,6 +6,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "ui/SiteHost.h"
+
 namespace {
 
 QLabel* PlainLabel(const QString& text, QWidget* parent) {
@@ -26,7 +28,7 @@ PermissionPrompt::PermissionPrompt(const QUrl& origin, QWebEnginePage::Feature f
   QFont bold = host_->font();
   bold.setBold(true);
   host_->setFont(bold);
-  host_->setText(HostText(origin, host_->fontMetrics(), kHostWidth));
+  host_->setText(SiteHostText(origin, host_->fontMetrics(), kHostWidth));
   host_->setToolTip(origin.toString(QUrl::FullyEncoded));
   layout->addWidget(host_);
   layout->addWidget(
@@ -61,14 +63,6 @@ QString PermissionPrompt::FeatureText(QWebEnginePage::Feature feature) {
     case QWebEnginePage::DesktopAudioVideoCapture: return QStringLiteral("共享您的屏幕和声音");
   }
   return QStringLiteral("使用一项功能（%1）").arg(int(feature));
-}
-
-QString PermissionPrompt::HostText(const QUrl& origin, const QFontMetrics& metrics, int width) {
-  // The ASCII form: no look-alike letters and no direction marks in the one name that
-  // counts here.
-  QString host = origin.host(QUrl::FullyEncoded);
-  if (origin.port() != -1) host += QLatin1Char(':') + QString::number(origin.port());
-  return metrics.elidedText(host, Qt::ElideLeft, width);
 }
 
 QString PermissionPrompt::hostText() const { return host_->text(); }

@@ -10,8 +10,7 @@ class QPushButton;
 // location, camera, microphone, the screen). It cannot be answered by a key meant for
 // the page it covers: no bare letter answers it, Enter and Esc refuse, and allowing
 // takes a click or Alt+A and only works once the prompt has been in sight for
-// kAllowDelay. The site's host is shown whole, or shortened from the left so that its
-// registrable domain, the part at the right, always shows.
+// kAllowDelay. The site's host is shown as SiteHostText shows it.
 class PermissionPrompt : public QDialog {
   Q_OBJECT
 
@@ -23,9 +22,6 @@ class PermissionPrompt : public QDialog {
 
   // "显示通知", "获取您的位置", ...: what the site asks for, in the prompt's words.
   static QString FeatureText(QWebEnginePage::Feature feature);
-  // The host as the prompt shows it: its ASCII form with the port, elided on the left to
-  // `width` pixels of `metrics`.
-  static QString HostText(const QUrl& origin, const QFontMetrics& metrics, int width);
 
   QString hostText() const;
   QWebEnginePage::Feature feature() const { return feature_; }

@@ -1,5 +1,6 @@
 #include "ui/WidgetMapWriter.h"
 
+#include <QLabel>
 #include <QMdiArea>
 #include <QProgressBar>
 #include <QPushButton>
@@ -17,6 +18,7 @@
 #include "ui/DownloadRequestHandler.h"
 #include "ui/DownloadRow.h"
 #include "ui/DownloadsWindow.h"
+#include "ui/FullScreenController.h"
 #include "ui/PermissionPrompt.h"
 #include "ui/SitePermissions.h"
 
@@ -90,6 +92,8 @@ QString WidgetMapWriter::Describe() const {
   }
   if (auto* status = frame_->findChild<QStatusBar*>(QString(), Qt::FindDirectChildrenOnly))
     map += Line(QStringLiteral("status"), status, {TextFlag(status->currentMessage())});
+  if (const QLabel* notice = frame_->fullScreen()->notice())
+    map += Line(QStringLiteral("fullScreenNotice"), notice, {TextFlag(notice->text())});
   return map + DescribeDownloads() + DescribePrompt();
 }
 

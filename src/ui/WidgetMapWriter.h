@@ -16,7 +16,7 @@ class QWidget;
 // downloads window as "downloads" and each of its rows as "download.N" with ".progress",
 // ".cancel", ".open" and ".folder"; a permission prompt in sight as "prompt" with the
 // feature it asks about (feature=, the engine's number) and the host it shows, and its
-// allow button as "prompt.allow".
+// allow button as "prompt.allow"; the full-screen notice as "fullScreenNotice" with its text.
 class WidgetMapWriter : public QObject {
   Q_OBJECT
 

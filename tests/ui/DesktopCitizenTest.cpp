@@ -7,6 +7,7 @@
 #include "FrameTestSupport.h"
 #include "ui/CBrowserDialogbar.h"
 #include "ui/PermissionPrompt.h"
+#include "ui/SiteHost.h"
 #include "ui/TransferRate.h"
 
 namespace {
@@ -56,7 +57,7 @@ TEST(TransferRateTest, SizesReadAsPeopleReadThem) {
   EXPECT_EQ(ByteSizeText(-5), "0 B");
 }
 
-TEST(PermissionPromptTest, TheHostShowsWholeOrLosesItsLeftEndAndEveryFeatureHasItsWords) {
+TEST(SiteHostTest, TheHostShowsWholeOrLosesItsLeftEndAndEveryPromptedFeatureHasItsWords) {
   const QFontMetrics metrics(QApplication::font());
   const int width = metrics.horizontalAdvance(QStringLiteral("x")) * 30;
   const QString longHost = QStringLiteral("login.account.secure.update.example-bank.com.") + QString(40, 'a') +
@@ -68,8 +69,8 @@ TEST(PermissionPromptTest, TheHostShowsWholeOrLosesItsLeftEndAndEveryFeatureHasI
       {QStringLiteral("https://\u0430pple.com"), QStringLiteral("xn--pple-43d.com")},
   };
   for (const auto& [origin, shown] : cases)
-    EXPECT_EQ(PermissionPrompt::HostText(QUrl(origin), metrics, width), shown) << origin.toStdString();
-  const QString cut = PermissionPrompt::HostText(QUrl(QStringLiteral("https://") + longHost), metrics, width);
+    EXPECT_EQ(SiteHostText(QUrl(origin), metrics, width), shown) << origin.toStdString();
+  const QString cut = SiteHostText(QUrl(QStringLiteral("https://") + longHost), metrics, width);
   EXPECT_TRUE(cut.startsWith(QChar(0x2026))) << cut.toStdString();
   EXPECT_TRUE(cut.endsWith(QStringLiteral(".attacker.example"))) << cut.toStdString();
   EXPECT_LE(metrics.horizontalAdvance(cut), width);

@@ -19,7 +19,8 @@
 // (flags: running, finished, cancelled or failed; received=, total=, and the file's path
 // as a text flag) with ".progress" (value=, maximum=), ".cancel", ".open" and ".folder";
 // "prompt" (a permission prompt in sight: feature=<the engine's number>, the host it shows
-// as a text flag) with ".allow" (flag "disabled" while it cannot be pressed).
+// as a text flag) with ".allow" (flag "disabled" while it cannot be pressed);
+// "fullScreenNotice" (its text as a text flag) while a page that went full screen is named.
 class WidgetMap {
  public:
   struct Entry {
