@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFile>
 #include <QFontMetrics>
 #include <QTest>
 
 #include "FrameTestSupport.h"
 #include "ui/CBrowserDialogbar.h"
+#include "ui/DownloadFileName.h"
 #include "ui/PermissionPrompt.h"
 #include "ui/SiteHost.h"
 #include "ui/TransferRate.h"
@@ -81,6 +83,28 @@ TEST(SiteHostTest, TheHostShowsWholeOrLosesItsLeftEndAndEveryPromptedFeatureHasI
                        QWebEnginePage::DesktopVideoCapture, QWebEnginePage::DesktopAudioVideoCapture})
     texts.insert(PermissionPrompt::FeatureText(feature));
   EXPECT_EQ(texts.size(), 8);
+}
+
+TEST(DownloadFileNameTest, NothingHiddenNoLeadingDotAndAtMost255BytesWithTheExtensionKept) {
+  using download_file_name::Clean;
+  const std::pair<QString, QString> cases[] = {
+      {QStringLiteral("report.pdf"), QStringLiteral("report.pdf")},
+      {QStringLiteral("invoice\u202Etxt.exe"), QStringLiteral("invoicetxt.exe")},
+      {QStringLiteral("a\u2066b\u200Fc\u061C.txt"), QStringLiteral("abc.txt")},
+      {QStringLiteral("bell\x07tab\tline\nnul.bin"), QStringLiteral("belltablinenul.bin")},
+      {QStringLiteral("..bashrc"), QStringLiteral("bashrc")},
+      {QStringLiteral(" . .hidden"), QStringLiteral("hidden")},
+      {QStringLiteral("\u202E"), QStringLiteral("download")},
+      {QStringLiteral("\u4F60\u597D.txt"), QStringLiteral("\u4F60\u597D.txt")},
+  };
+  for (const auto& [offered, cleaned] : cases) EXPECT_EQ(Clean(offered), cleaned) << offered.toStdString();
+  // 300 characters, some of them three bytes long: cut short of 255 bytes, the extension kept.
+  for (const QString& base : {QString(300, 'x'), QString(100, QChar(0x4F60))}) {
+    const QString cut = Clean(base + QStringLiteral(".tar.gz"));
+    EXPECT_LE(QFile::encodeName(cut).size() + 11, 255) << cut.size();  // room for ".crdownload"
+    EXPECT_GT(QFile::encodeName(cut).size(), 240) << cut.size();
+    EXPECT_TRUE(cut.endsWith(QStringLiteral(".gz"))) << cut.toStdString();
+  }
 }
 
 }  // namespace
