@@ -22,11 +22,10 @@
 
 CvarnokView::CvarnokView(AppState& state, CMainFrame* frame, QWidget* parent)
     : QWebEngineView(parent), state_(state), frame_(frame) {
-  setPage(new CvarnokPage([frame] { return frame->openNewPageWindow(); },
-                          [&state](const QUrl& page, const QUrl& target) {
-                            return page_security::IsOwnPageCommand(state, page, target);
-                          },
-                          this));
+  const CvarnokPage::OwnPages ownPages{
+      [&state](const QUrl& url) { return page_security::IsOwnFilePage(state, url); },
+      [&state](const QUrl& page, const QUrl& target) { return page_security::IsOwnPageCommand(state, page, target); }};
+  setPage(new CvarnokPage([frame] { return frame->openNewPageWindow(); }, ownPages, this));
   // What pages may do is the profile's (page_security); the frame answers their requests.
   frame->permissions()->watch(page());
   connect(page(), &QWebEnginePage::fullScreenRequested, this,

@@ -30,10 +30,14 @@ void Apply(QWebEngineProfile* profile, const AppState& state) {
   profile->setUrlRequestInterceptor(new LocalServerGuard([&state] { return ServerPort(state); }, profile));
 }
 
-bool IsOwnPageCommand(const AppState& state, const QUrl& page, const QUrl& target) {
-  if (!page.isLocalFile() || !LocalServerGuard::IsServerAt(target, ServerPort(state))) return false;
-  const std::string path = QFile::encodeName(page.toLocalFile()).toStdString();
+bool IsOwnFilePage(const AppState& state, const QUrl& url) {
+  if (!url.isLocalFile()) return false;
+  const std::string path = QFile::encodeName(url.toLocalFile()).toStdString();
   return path == state.FavoritesPagePath() || path == state.MenuPagePath() || path == state.SystemMessagePagePath();
+}
+
+bool IsOwnPageCommand(const AppState& state, const QUrl& page, const QUrl& target) {
+  return IsOwnFilePage(state, page) && LocalServerGuard::IsServerAt(target, ServerPort(state));
 }
 
 }  // namespace page_security

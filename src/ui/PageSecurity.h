@@ -14,6 +14,8 @@ namespace page_security {
 
 void Apply(QWebEngineProfile* profile, const AppState& state);
 
+// True for one of the generated pages opened as a file.
+bool IsOwnFilePage(const AppState& state, const QUrl& url);
 // True for a link or the form of a generated page shown as a file (`page`) that leads to
 // our server (`target`). The engine lets a file page's form reach no web address, so the
 // program follows these itself, as a navigation of its own.

@@ -86,6 +86,7 @@ QString WidgetMapWriter::Describe() const {
     if (page->view()->isLoading()) flags << QStringLiteral("loading");
     // The page's address as it would be sent, so it holds no blanks.
     if (!page->view()->url().isEmpty()) flags << QStringLiteral("url=") + QString::fromLatin1(page->view()->url().toEncoded());
+    flags << TextFlag(page->view()->title());
     const QString name = QStringLiteral("page.%1").arg(i);
     map += Line(name, page, flags);
     map += Line(name + QStringLiteral(".view"), page->view(), {});

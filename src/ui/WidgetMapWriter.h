@@ -12,11 +12,12 @@ class QWidget;
 // atomically, whenever the picture changes. One line per widget:
 // "name x y width height flag...", names as the widgets' object names, page windows as
 // "page.N" and "page.N.view" in creation order, a page window's flags including the
-// encoded address of its page ("url=..."); the status bar as "status" with its line, the
-// downloads window as "downloads" and each of its rows as "download.N" with ".progress",
-// ".cancel", ".open" and ".folder"; a permission prompt in sight as "prompt" with the
-// feature it asks about (feature=, the engine's number) and the host it shows, and its
-// allow button as "prompt.allow"; the full-screen notice as "fullScreenNotice" with its text.
+// encoded address of its page ("url=...") and its title as a text flag; the status bar
+// as "status" with its line, the downloads window as "downloads" and each of its rows as
+// "download.N" with ".progress", ".cancel", ".open" and ".folder"; a permission prompt in
+// sight as "prompt" with the feature it asks about (feature=, the engine's number) and
+// the host it shows, and its allow button as "prompt.allow"; the full-screen notice as
+// "fullScreenNotice" with its text.
 class WidgetMapWriter : public QObject {
   Q_OBJECT
 
