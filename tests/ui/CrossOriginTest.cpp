@@ -3,7 +3,10 @@
 #include <signal.h>
 
 #include <QWebEngineUrlRequestInfo>
+#include <algorithm>
+#include <iostream>
 #include <sstream>
+#include <tuple>
 
 #include "WindowedProgram.h"
 #include "support/RawHttp.h"
@@ -16,8 +19,19 @@ using namespace std::chrono_literals;
 // The hostile page: images, fetch (plain and no-cors), forms sent by script (GET and
 // POST, into a frame), a redirect through its own site, a WebSocket and a navigation,
 // aimed at every command on every name of our server, with and without a guessed key;
-// it also tries to read our pages, and reports what it got to its own site.
+// it also tries to read our pages, and reports what it got to its own site. Frames of
+// its own, holding the run's real key as if the page had learnt it, try once more: a
+// sandboxed one (an image, fetch, then the top of the page), a data: one, a srcdoc one,
+// and a window it opens.
 const char kHostilePage[] = R"(<html><body><iframe name=sink></iframe>
+<iframe sandbox='allow-scripts allow-top-navigation' srcdoc="
+ <img src='http://localhost:PORT/sethome_browser.ido?homeurl=http://sandboxed.evil/&amp;key=KEY'>
+ <script>fetch('http://localhost:PORT/clearhis_browser.ido/?sandboxed-fetch&amp;key=KEY', {mode: 'no-cors'});
+ onmessage = () => top.location = 'http://localhost:PORT/sethome_browser.ido?homeurl=http://topnav.evil/&amp;key=KEY';
+ </script>"></iframe>
+<iframe src="data:text/html,<img src='http://localhost:PORT/sethome_browser.ido?homeurl=http://data.evil/&amp;key=KEY'>"
+></iframe>
+<iframe srcdoc="<img src='http://localhost:PORT/sethome_browser.ido?homeurl=http://srcdoc.evil/&amp;key=KEY'>"></iframe>
 <form id=get target=sink method=get action='http://localhost:PORT/sethome_browser.ido'>
 <input name=homeurl value='http://evil.example/'><input name=key value='GUESS'></form>
 <form id=post target=sink method=post action='http://127.0.0.1:PORT/delscjitem_browser.ido?id=0'>
@@ -39,13 +53,21 @@ new Image().src = '/redirect';
 try { new WebSocket('ws://localhost:PORT/clearhis_browser.ido/?key=GUESS'); } catch (e) {}
 document.getElementById('get').submit();
 document.getElementById('post').submit();
-setTimeout(function() { report('done'); location.href = bases[0] + commands[2]; }, 4000);
+window.open('http://localhost:PORT/sethome_browser.ido?homeurl=http://opened.evil/&key=KEY');
+setTimeout(function() { report('done'); frames[1].postMessage('go', '*'); }, 4000);
 </script></body></html>)";
 
-std::string HostilePage(int port, const std::string& guess) {
+// The run's key, once the server has written it into the page of other functions.
+std::string KeyIn(const std::string& menuPage) {
+  const std::string field = "name=\"key\" value=\"";
+  const size_t at = menuPage.find(field);
+  return at == std::string::npos ? std::string() : menuPage.substr(at + field.size(), 32);
+}
+
+std::string HostilePage(int port, const std::string& guess, const std::string& key) {
   std::string page = kHostilePage;
   for (const auto& [name, value] :
-       {std::pair<std::string, std::string>{"PORT", std::to_string(port)}, {"GUESS", guess}})
+       {std::pair<std::string, std::string>{"PORT", std::to_string(port)}, {"GUESS", guess}, {"KEY", key}})
     for (size_t at = page.find(name); at != std::string::npos; at = page.find(name, at + value.size()))
       page.replace(at, name.size(), value);
   return page;
@@ -58,7 +80,11 @@ TEST(CrossOriginTest, AHostilePageChangesNothingAndReadsNothing) {
     if (path == "/redirect")
       return "HTTP/1.0 302 Found\r\nLocation: http://localhost:" + std::to_string(port) +
              "/clearhis_browser.ido/\r\n\r\n";
-    if (path == "/evil") return PageListener::HtmlAnswer(HostilePage(port, std::string(32, '7')));
+    if (path == "/evil") {
+      const std::string key = KeyIn(program->Page("menu.htm"));
+      if (key.empty()) return PageListener::HtmlAnswer("<script>setTimeout(() => location.reload(), 200)</script>");
+      return PageListener::HtmlAnswer(HostilePage(port, std::string(32, '7'), key));
+    }
     return PageListener::HtmlAnswer("ok");
   });
   program = std::make_unique<Program>(site.Url("/evil"));
@@ -69,6 +95,42 @@ TEST(CrossOriginTest, AHostilePageChangesNothingAndReadsNothing) {
                      "\r\n[history]\r\nurl1=http://h/\r\n[soucangjia]\r\nurl1=http://f/\r\n");
   auto child = program->Start();
   ASSERT_TRUE(WaitUntil([&] { return site.Requested("/report?done"); }, 90s)) << child->Output();
+  // What the engine reports, for each kind of request, as the frame that made it: the
+  // guard's log line for each, once all have come.
+  const std::string hostile = "from [" + site.Url("/") + "]";
+  const std::string withKey = "&key=" + KeyIn(program->Page("menu.htm")) + " from";
+  const std::vector<std::tuple<const char*, std::string, std::string>> kinds = {
+      {"typed address", "/evil from", "allows"},
+      {"sandboxed frame, image", "homeurl=http://sandboxed.evil/" + withKey, "refuses"},
+      {"sandboxed frame, fetch", "?sandboxed-fetch" + withKey, "refuses"},
+      {"top navigation from a sandboxed frame", "homeurl=http://topnav.evil/" + withKey, "refuses"},
+      {"data: frame", "homeurl=http://data.evil/" + withKey, "refuses"},
+      {"srcdoc frame", "homeurl=http://srcdoc.evil/" + withKey, "refuses"},
+      {"window.open", "homeurl=http://opened.evil/" + withKey, "refuses"},
+      {"form post into a frame", "delscjitem_browser.ido?id=0 " + hostile + " first party [" + site.Url("/evil") +
+                                     "] navigation 5 resource 1", "refuses"}};
+  auto guardLine = [&](const std::string& marker) {
+    std::istringstream log(child->Output());
+    for (std::string line; std::getline(log, line);)
+      if (line.rfind("request guard: ", 0) == 0 && line.find(marker) != std::string::npos) return line;
+    return std::string();
+  };
+  auto allLogged = [&] {
+    return std::all_of(kinds.begin(), kinds.end(),
+                       [&](const auto& kind) { return !guardLine(std::get<1>(kind)).empty(); });
+  };
+  ASSERT_TRUE(WaitUntil(allLogged, 60s)) << child->Output();
+  for (const auto& [kind, marker, decision] : kinds) {
+    const std::string line = guardLine(marker);
+    std::cout << kind << ": " << line << "\n";
+    EXPECT_EQ(line.rfind("request guard: " + decision, 0), 0u) << kind << ": " << line;
+  }
+  // Frames without an origin are named by no initiator at all; srcdoc frames and windows
+  // opened by script by the page's own origin.
+  for (const char* opaque : {"sandboxed.evil/", "sandboxed-fetch", "topnav.evil/", "data.evil/"})
+    EXPECT_NE(guardLine(opaque + withKey).find(" from [] "), std::string::npos) << opaque;
+  for (const char* owned : {"srcdoc.evil/", "opened.evil/"})
+    EXPECT_NE(guardLine(owned + withKey).find(hostile), std::string::npos) << owned;
   // A request of our own, which the server must log like any other.
   RawHttpExchange(port, "GET /sysmsg.htm HTTP/1.0\r\nHost: localhost\r\n\r\n");
   child->Signal(SIGTERM);
@@ -100,7 +162,7 @@ TEST(CrossOriginTest, AHostilePageChangesNothingAndReadsNothing) {
               std::string::npos)
         << child->Output();
   }
-  for (const char* name : {"_browser.ido", "scj.htm", "menu.htm", "varnok.ini", "POST"})
+  for (const char* name : {"_browser.ido", "scj.htm", "menu.htm", "varnok.ini", "POST", ".evil"})
     EXPECT_EQ(parsed.find(name), std::string::npos) << name << "\n" << parsed;
   EXPECT_NE(parsed.find("request GET /sysmsg.htm"), std::string::npos) << parsed;
 }
@@ -120,7 +182,8 @@ TEST(LocalServerGuardTest, LetsThroughOnlyTheProgramsNavigationsAndOurOwnPages) 
       // Web sites: any name and letter case of our server, any kind of request.
       {"http://localhost:10101/scj.htm", "https://evil.example", Info::NavigationTypeOther, false, false},
       {"http://LOCALHOST:10101/", "https://evil.example", Info::NavigationTypeLink, true, false},
-      {"http://[::1]:10101/clearhis_browser.ido/", "https://evil.example", Info::NavigationTypeFormSubmitted, true, false},
+      {"http://[::1]:10101/clearhis_browser.ido/", "https://evil.example", Info::NavigationTypeFormSubmitted, true,
+       false},
       {"ws://localhost:10101/delhis_browser.ido", "https://evil.example", Info::NavigationTypeOther, false, false},
       {command, "http://localhost:8080", Info::NavigationTypeOther, false, false},  // another port of ours
       // Frames without an origin (sandboxed, data:, srcdoc) and files: the engine names
