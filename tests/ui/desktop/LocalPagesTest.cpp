@@ -149,18 +149,11 @@ TEST_F(LocalPagesTest, TheHistoryIsClearedByClickingItsLinkOnTheOtherFunctionsPa
 // A page the person downloaded and opened. It holds the run's command key (as if it had
 // learnt it), so only the browser's own rules stand between it and the command: it
 // tries to read a decoy key, varnok.ini and our pages, to script our form in a window of
-// its own, to name that window as the target of a form, and to reach the server through
-// a sandboxed frame (a form, then the top of the page), a data: frame and a new window.
+// its own, to name that window as the target of a form and to reach the server from a new
+// window; clicked, it takes its own window there.
 const char kDownloadedPage[] = R"(<html><head><title>invoice</title></head><body>
 <form id=named target=menu action='http://localhost:PORT/sethome_browser.ido'>
 <input name=homeurl value='http://named.evil/'><input name=key value='KEY'></form>
-<iframe sandbox='allow-scripts allow-forms allow-top-navigation' srcdoc="<form id=f
- action='http://localhost:PORT/sethome_browser.ido'><input name=homeurl value='http://sandboxed.evil/'>
- <input name=key value='KEY'></form><script>document.getElementById('f').submit();
- onmessage = () => top.location = 'http://localhost:PORT/sethome_browser.ido?homeurl=http://topnav.evil/&key=KEY';
- </script>"></iframe>
-<iframe src="data:text/html,<img src='http://localhost:PORT/sethome_browser.ido?homeurl=http://data.evil/&amp;key=KEY'>">
-</iframe>
 <script>
 const read = [];
 const steal = (name, url) => fetch(url).then(r => r.text()).then(t => read.push(name + ':' + t.length), () => {});
@@ -175,10 +168,8 @@ Promise.all([steal('decoy', 'file://HOME/.ssh/id_decoy'), steal('ini', 'file://P
     scripted = 'yes';
   } catch (e) {}
   document.getElementById('named').submit();
-  setTimeout(() => {
-    document.title = 'verdict read=[' + read.join(',') + '] scripted=' + scripted;
-    frames[0].postMessage('go', '*');
-  }, 1000);
+  setTimeout(() => document.title = 'verdict read=[' + read.join(',') + '] scripted=' + scripted, 1000);
+  onclick = () => location = 'http://localhost:PORT/sethome_browser.ido?homeurl=http://clicked.evil/&key=KEY';
 });
 </script></body></html>)";
 
@@ -209,6 +200,8 @@ TEST_F(LocalPagesTest, ADownloadedPageReadsNothingAndCommandsNothingWhileOurOwnF
     return opened && (verdict = opened->Text()).rfind("verdict", 0) == 0;
   })) << program.Output();
   EXPECT_EQ(verdict, "verdict read=[] scripted=no");
+  ClickIntoPage(0);
+  ASSERT_TRUE(WaitForPageAddressContaining(0, "clicked.evil")) << program.Output();
 
   // The person then sets the home page through our own form, which still works.
   const int form = OpenGeneratedPage("other", "menu.htm");
