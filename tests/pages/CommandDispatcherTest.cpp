@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
+
 #include "app/AppState.h"
 #include "pages/CommandSecret.h"
 #include "support/TempDir.h"
@@ -89,6 +91,31 @@ TEST_F(CommandDispatcherTest, HistoryCommands) {
   EXPECT_EQ(state.History(), (List{"b", "a"}));
   EXPECT_EQ(Handle("/clearhis_browser.ido/"), Page("menu.htm"));
   EXPECT_TRUE(state.History().empty());
+}
+
+// The delete links of a page name entries by position, with the version of the list
+// the page showed: once the list has changed, they change nothing, and the answer is
+// the current page, whose links work again.
+TEST_F(CommandDispatcherTest, ADeleteFromAPageOlderThanItsListChangesNothing) {
+  const auto deleteLink = [&](const char* page, int id) {
+    std::smatch link;
+    const std::string text = ReadFileOrEmpty(dir / page);
+    std::regex_search(text, link, std::regex("/del\\w+\\.ido\\?id=" + std::to_string(id) + "&[^\"]+"));
+    return link.str();
+  };
+  state.WriteMenuPage();
+  const std::string staleFavorite = deleteLink("scj.htm", 1), staleHistory = deleteLink("menu.htm", 1);
+  ASSERT_NE(staleHistory.find("list="), std::string::npos);
+  state.AddFavorite("d");
+  state.AddHistory("d");
+  Handle(staleFavorite);
+  Handle(staleHistory);
+  EXPECT_EQ(state.Favorites(), (List{"d", "c", "b", "a"}));
+  EXPECT_EQ(state.History(), (List{"d", "c", "b", "a"}));
+  Handle(deleteLink("scj.htm", 1));
+  Handle(deleteLink("menu.htm", 1));
+  EXPECT_EQ(state.Favorites(), (List{"d", "b", "a"}));
+  EXPECT_EQ(state.History(), (List{"d", "b", "a"}));
 }
 
 TEST_F(CommandDispatcherTest, OrderOfRecognition) {
