@@ -7,11 +7,13 @@
 #include <vector>
 
 #include "app/Singletons.h"
+#include "app/StateDirectory.h"
 
 // Everything the program remembers: the server port, the current and home addresses,
 // favorites and history (newest first), the path labels, the system messages and two
-// flags. Loads varnok.ini beside the executable when created and rewrites it when
-// destroyed.
+// flags. Loads varnok.ini from the state directory (beside the executable, or the
+// account's data directory for a shared installation) when created and rewrites it
+// when destroyed.
 //
 // The lists, addresses and port are shared by the window thread and the server thread
 // and are guarded by the state's own lock; a list change and the page it rewrites
@@ -23,8 +25,8 @@ class AppState : public SmallObjectBase {
   using Message = std::pair<std::string, std::string>;  // sender label, text
   static constexpr size_t kMaxSystemMessages = 256;
 
-  // `modulePath` is the executable's path; the program directory, varnok.ini and the
-  // generated pages derive from it.
+  // `modulePath` is the executable's path; the program directory and, through it, the
+  // state directory with varnok.ini and the generated pages derive from it.
   AppState();
   explicit AppState(const std::string& modulePath);
   ~AppState() override;
@@ -34,6 +36,14 @@ class AppState : public SmallObjectBase {
   std::string ModulePath() const { return modulePath_; }
   std::string ModuleDirectory() const;
   std::string ParentDirectory() const;
+  // Where varnok.ini, the generated pages and the update directory live; ends in "/".
+  const std::string& StateDirectory() const { return stateDirectory_.path(); }
+  // False where the state lives in the account's data directory: a shared installation
+  // is updated by the package manager, never by the program.
+  bool SelfUpdates() const { return stateDirectory_.besideProgram(); }
+  // The file of a generated page ("scj.htm", "menu.htm", "sysmsg.htm") in the state
+  // directory; empty for any other name.
+  std::string GeneratedPagePath(const std::string& name) const;
   // The directory part of a path, "\\" read as "/", with its trailing "/"; empty when
   // the path has no "/".
   static std::string DirectoryOf(std::string path);
@@ -102,6 +112,7 @@ class AppState : public SmallObjectBase {
   mutable std::mutex lock_;
   std::atomic<bool> quit_{false};
   std::string modulePath_;
+  const ::StateDirectory stateDirectory_;
   std::string port_;
   std::vector<std::string> pathLabels_;
   std::string currentUrl_;

@@ -66,5 +66,14 @@ std::string HelpText() {
          "  VARNOK_WIDGET_MAP        tests only: a file where the window reports its widgets\n"
          "  JAWS_DOCUMENT_ROOT, JAWS_CGI_PATH, JAWS_USER_DIR\n"
          "                           the embedded server's files\n"
-         "  XDG_RUNTIME_DIR          where the running program listens for later launches\n";
+         "  XDG_RUNTIME_DIR          where the running program listens for later launches\n"
+         "  XDG_DATA_HOME            holds the data directory below (default ~/.local/share)\n"
+         "\n"
+         "Files:\n"
+         "  varnok.ini (favorites, history, home page), the generated pages scj.htm,\n"
+         "  menu.htm and sysmsg.htm, and downloaded updates in update/ are kept beside the\n"
+         "  program when its directory can be written by this account. Otherwise (a shared\n"
+         "  installation, such as a package, or any program directory below /usr) they are\n"
+         "  kept in the data directory $XDG_DATA_HOME/varnok/, and self-update is off: the\n"
+         "  package manager updates the program.\n";
 }

@@ -65,7 +65,7 @@ bool VarnokApp::InitInstance() {
   TheUpdateWorker::Instance().start();
   TheAppState::Instance().AddSystemMessage(gbk::kSystemSender, gbk::kStartupMessage);
   OpenLaunchAddresses();
-  TellIfProgramDirectoryUnwritable();
+  TellIfStateDirectoryUnwritable();
   return true;
 }
 
@@ -83,14 +83,14 @@ void VarnokApp::OpenLaunchAddresses() const {
     std::fputs("varnok: without a window (--headless) the addresses are not opened\n", stderr);
 }
 
-void VarnokApp::TellIfProgramDirectoryUnwritable() const {
-  const std::string directory = TheAppState::Instance().ModuleDirectory();
+void VarnokApp::TellIfStateDirectoryUnwritable() const {
+  const std::string directory = TheAppState::Instance().StateDirectory();
   if (platform::DirectoryWritable(directory)) return;
   std::fprintf(stderr,
-               "varnok: the program directory %s cannot be written: favorites, history and the home page "
+               "varnok: the state directory %s cannot be written: favorites, history and the home page "
                "will not be saved, and the local pages cannot be shown\n",
                directory.c_str());
-  windows_.TellUnwritableProgramDirectory(directory);
+  windows_.TellUnwritableStateDirectory(directory);
 }
 
 int VarnokApp::ExitInstance() {

@@ -28,7 +28,7 @@ class VarnokApp {
  private:
   void HandOverToRunningInstance() const;
   void OpenLaunchAddresses() const;
-  void TellIfProgramDirectoryUnwritable() const;
+  void TellIfStateDirectoryUnwritable() const;
 
   WindowSystem& windows_;
   std::string commandLine_;

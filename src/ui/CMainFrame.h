@@ -78,8 +78,8 @@ class CMainFrame : public QMainWindow {
   void bringToFront();
   // One line in the status bar at the bottom of the main window, until the next one.
   void tellStatus(const QString& text);
-  // The message box that says the program directory cannot be written.
-  void tellUnwritableProgramDirectory(const QString& directory);
+  // The message box that says the state directory cannot be written.
+  void tellUnwritableStateDirectory(const QString& directory);
 
   DownloadRequestHandler* downloads() const { return downloads_; }
   SitePermissions* permissions() const { return permissions_; }

@@ -172,10 +172,10 @@ void HTTP_Response::serve() {
 }
 
 std::string HTTP_Response::file_path() const {
+  // The generated pages come from the state directory, wherever the document root is.
   const char* uri = request_.uri();
-  if (std::strcmp(uri, "/scj.htm") == 0) return context_.state.FavoritesPagePath();
-  if (std::strcmp(uri, "/menu.htm") == 0) return context_.state.MenuPagePath();
-  return request_.path();
+  const std::string page = *uri == '/' ? context_.state.GeneratedPagePath(uri + 1) : std::string();
+  return page.empty() ? request_.path() : page;
 }
 
 void HTTP_Response::SendErrorPage(int status, const char* reason) { send_error_page(status, reason); }

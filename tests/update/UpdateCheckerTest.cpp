@@ -84,7 +84,7 @@ class UpdateCheckerTest : public ::testing::Test {
     options.timeout = 2000ms;
     options.descriptionUrl = site.Url() + "software/update.xml";
     options.programUrl = site.Url() + "software/varnok";
-    options.moduleDirectory = dir.path();
+    options.stateDirectory = dir.path();
     options.localVersion = "1.0.0.1";
     options.random = [] { return 41; };
     options.windows = [this] { return &windows; };

@@ -1,0 +1,47 @@
+#include "app/StateDirectory.h"
+
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "platform/FileUtil.h"
+
+namespace {
+
+bool IsSystemDirectory(const std::string& directory) { return directory.rfind("/usr/", 0) == 0; }
+
+std::string HomeDirectory() {
+  const char* home = std::getenv("HOME");
+  if (home && *home == '/') return home;
+  const passwd* account = ::getpwuid(::getuid());
+  return account && account->pw_dir ? account->pw_dir : "";
+}
+
+// Every missing directory of `path` is made 0700, as the XDG rules ask; the last one is
+// made 0700 even when something else made it first, since it holds the account's history.
+void MakePrivateDirectory(const std::string& path) {
+  for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
+    ::mkdir(path.substr(0, slash).c_str(), 0700);
+  struct stat made;
+  if (::stat(path.c_str(), &made) == 0 && made.st_uid == ::geteuid() && (made.st_mode & 077) != 0)
+    ::chmod(path.c_str(), 0700);
+}
+
+}  // namespace
+
+StateDirectory StateDirectory::For(const std::string& programDirectory) {
+  if (!IsSystemDirectory(programDirectory) && platform::DirectoryWritable(programDirectory))
+    return StateDirectory(programDirectory, true);
+  std::string data = DataHome();
+  MakePrivateDirectory(data);
+  return StateDirectory(std::move(data), false);
+}
+
+std::string StateDirectory::DataHome() {
+  const char* configured = std::getenv("XDG_DATA_HOME");
+  std::string base = configured && *configured == '/' ? configured : HomeDirectory() + "/.local/share";
+  while (base.size() > 1 && base.back() == '/') base.pop_back();
+  return base + "/varnok/";
+}
