@@ -12,11 +12,16 @@ namespace {
 
 bool IsSystemDirectory(const std::string& directory) { return directory.rfind("/usr/", 0) == 0; }
 
+std::string WithoutTrailingSlashes(std::string path) {
+  while (!path.empty() && path.back() == '/') path.pop_back();
+  return path;
+}
+
 std::string HomeDirectory() {
   const char* home = std::getenv("HOME");
-  if (home && *home == '/') return home;
+  if (home && *home == '/') return WithoutTrailingSlashes(home);
   const passwd* account = ::getpwuid(::getuid());
-  return account && account->pw_dir ? account->pw_dir : "";
+  return account && account->pw_dir ? WithoutTrailingSlashes(account->pw_dir) : "";
 }
 
 // Every missing directory of `path` is made 0700, as the XDG rules ask; the last one is
@@ -41,7 +46,6 @@ StateDirectory StateDirectory::For(const std::string& programDirectory) {
 
 std::string StateDirectory::DataHome() {
   const char* configured = std::getenv("XDG_DATA_HOME");
-  std::string base = configured && *configured == '/' ? configured : HomeDirectory() + "/.local/share";
-  while (base.size() > 1 && base.back() == '/') base.pop_back();
-  return base + "/varnok/";
+  const std::string base = configured && *configured == '/' ? configured : HomeDirectory() + "/.local/share";
+  return WithoutTrailingSlashes(base) + "/varnok/";
 }
