@@ -19,7 +19,7 @@ class AppStateTest : public ::testing::Test {
   std::string Portal() const { return config::PortalUrl(); }
   TempDir dir, home;
   // A program directory that cannot be written sends the state into this home.
-  ScopedEnvironment environment{{{"HOME", home.path()}, {"XDG_DATA_HOME", std::nullopt}}};
+  ScopedEnvironment homeVariable{"HOME", home.path()}, dataHome{"XDG_DATA_HOME", std::nullopt};
 };
 
 TEST_F(AppStateTest, FirstStartWritesTheDefaultFileAndSavingRoundTrips) {
