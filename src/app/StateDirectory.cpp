@@ -24,6 +24,14 @@ std::string HomeDirectory() {
   return account && account->pw_dir ? WithoutTrailingSlashes(account->pw_dir) : "";
 }
 
+// The account's data directory for the program: $XDG_DATA_HOME/varnok/ when that is an
+// absolute path (the XDG rules ignore relative ones), else ~/.local/share/varnok/.
+std::string DataHome() {
+  const char* configured = std::getenv("XDG_DATA_HOME");
+  const std::string base = configured && *configured == '/' ? configured : HomeDirectory() + "/.local/share";
+  return WithoutTrailingSlashes(base) + "/varnok/";
+}
+
 // Every missing directory of `path` is made 0700, as the XDG rules ask; the last one is
 // made 0700 even when something else made it first, since it holds the account's history.
 void MakePrivateDirectory(const std::string& path) {
@@ -42,10 +50,4 @@ StateDirectory StateDirectory::For(const std::string& programDirectory) {
   std::string data = DataHome();
   MakePrivateDirectory(data);
   return StateDirectory(std::move(data), false);
-}
-
-std::string StateDirectory::DataHome() {
-  const char* configured = std::getenv("XDG_DATA_HOME");
-  const std::string base = configured && *configured == '/' ? configured : HomeDirectory() + "/.local/share";
-  return WithoutTrailingSlashes(base) + "/varnok/";
 }

@@ -20,10 +20,6 @@ class StateDirectory {
   // itself.
   bool besideProgram() const { return besideProgram_; }
 
-  // The account's data directory for the program: $XDG_DATA_HOME/varnok/ when that is an
-  // absolute path, else ~/.local/share/varnok/; ends in "/".
-  static std::string DataHome();
-
  private:
   StateDirectory(std::string path, bool besideProgram) : path_(std::move(path)), besideProgram_(besideProgram) {}
 
