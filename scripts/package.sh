@@ -23,7 +23,7 @@ git ls-files -z --cached --others --exclude-standard |
 
 deb="$out/varnok_${version}_$(dpkg --print-architecture).deb"
 echo "== lintian"
-lintian --info --display-info "$deb"
+lintian --display-info "$deb"
 echo "== desktop-file-validate, appstreamcli validate (without the network)"
 dpkg-deb -x "$deb" "$out/root"
 desktop-file-validate "$out/root/usr/share/applications/varnok.desktop"
