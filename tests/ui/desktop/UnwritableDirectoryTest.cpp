@@ -5,24 +5,23 @@
 
 #include "DesktopTest.h"
 #include "support/ChildProcess.h"
+#include "support/OtherAccount.h"
 #include "support/TempDir.h"
 
 using namespace std::chrono_literals;
 
 namespace {
 
-constexpr uid_t kNobody = 65534;
-
 // The program installed by root and started by a person of another account, who may
 // read and run it but not write beside it: the state lives in the person's data directory.
 class UnwritableDirectoryTest : public DesktopTest {
  protected:
   void SetUp() override {
-    if (geteuid() != 0) GTEST_SKIP() << "needs root: runs the program as another account";
+    if (!CanActAsOtherAccount()) GTEST_SKIP() << "needs root: runs the program as another account";
     DesktopTest::SetUp();
     ASSERT_EQ(chmod(program.dir().path().c_str(), 0755), 0);
     ASSERT_EQ(chmod(home.path().c_str(), 0755), 0);
-    ASSERT_EQ(chown(program.scratch().path().c_str(), kNobody, kNobody), 0);
+    ASSERT_EQ(chown(program.scratch().path().c_str(), kOtherAccount, kOtherAccount), 0);
     program.environment()["HOME"] = home.path();
     program.environment()["XDG_DATA_HOME"] = "";
     program.commandPrefix() = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
@@ -42,8 +41,8 @@ class UnwritableDirectoryTest : public DesktopTest {
 };
 
 TEST_F(UnwritableDirectoryTest, TheStateAndTheLocalPagesLiveInThePersonsDataDirectory) {
-  ASSERT_EQ(chown(home.path().c_str(), kNobody, kNobody), 0);
-  WriteDataIni(kNobody, site.Url("/home"));
+  ASSERT_EQ(chown(home.path().c_str(), kOtherAccount, kOtherAccount), 0);
+  WriteDataIni(kOtherAccount, site.Url("/home"));
   ASSERT_TRUE(program.Start()) << program.Output();
   ASSERT_TRUE(program.Activate());
   ASSERT_TRUE(WaitForPageIdle(0)) << program.Output();
