@@ -30,6 +30,9 @@ bool Contains(const std::vector<std::string>& list, const std::string& value) {
   return false;
 }
 
+// The pages the program writes, and so serves from the state directory.
+const char* const kGeneratedPages[] = {"scj.htm", "menu.htm", "sysmsg.htm"};
+
 template <class Container>
 void DropOldest(Container& list, size_t limit) {
   while (list.size() > limit) list.pop_front();
@@ -44,6 +47,7 @@ AppState::AppState(const std::string& modulePath) : AppState(modulePath, true) {
 AppState::AppState(const std::string& modulePath, bool takeInstance)
     : commandSecret_(platform::RandomHex(16)),
       modulePath_(modulePath),
+      stateDirectory_(::StateDirectory::For(DirectoryOf(modulePath))),
       port_(config::ConfiguredPort()),
       pathLabels_{gbk::kLabelRootView, gbk::kLabelBrowsing, gbk::kLabelOpenPage, gbk::kLabelSearchEngine} {
   const std::string portal = config::PortalUrl();
@@ -151,10 +155,16 @@ std::string AppState::LocalBaseUrl() const {
 
 std::string AppState::LocalBaseUrlLocked() const { return "http://localhost:" + port_ + "/"; }
 std::string AppState::ExitUrl() const { return LocalBaseUrl() + "exit.ido"; }
-std::string AppState::FavoritesPagePath() const { return ModuleDirectory() + "scj.htm"; }
-std::string AppState::MenuPagePath() const { return ModuleDirectory() + "menu.htm"; }
-std::string AppState::SystemMessagePagePath() const { return ModuleDirectory() + "sysmsg.htm"; }
-std::string AppState::IniPath() const { return ModuleDirectory() + "varnok.ini"; }
+std::string AppState::FavoritesPagePath() const { return StateDirectory() + "scj.htm"; }
+std::string AppState::MenuPagePath() const { return StateDirectory() + "menu.htm"; }
+std::string AppState::SystemMessagePagePath() const { return StateDirectory() + "sysmsg.htm"; }
+std::string AppState::IniPath() const { return StateDirectory() + "varnok.ini"; }
+
+std::string AppState::GeneratedPagePath(const std::string& name) const {
+  for (const char* page : kGeneratedPages)
+    if (name == page) return StateDirectory() + name;
+  return std::string();
+}
 std::string AppState::UpdateXmlUrl() const { return SiteUrl() + "software/" + "update.xml"; }
 std::string AppState::UpdateExeUrl() const { return SiteUrl() + "software/" + "varnok"; }
 std::string AppState::PortalNavigationUrl() const {
@@ -287,7 +297,9 @@ void AppState::WriteCommandPages() {
 }
 
 void AppState::RemoveLeftoverTemporaryFiles() const {
-  platform::RemoveLeftoverTemporaryFiles(ModuleDirectory(), {"varnok.ini", "scj.htm", "menu.htm", "sysmsg.htm"});
+  std::vector<std::string> names(std::begin(kGeneratedPages), std::end(kGeneratedPages));
+  names.push_back("varnok.ini");
+  platform::RemoveLeftoverTemporaryFiles(StateDirectory(), names);
 }
 
 void AppState::AddSystemMessage(const std::string& sender, const std::string& text) {

@@ -10,16 +10,18 @@
 #include <vector>
 
 #include "app/Singletons.h"
+#include "app/StateDirectory.h"
 #include "platform/ExclusiveFileLock.h"
 
 class StateSaver;
 
 // Everything the program remembers: the server port, the current and home addresses,
 // favorites and history (newest first), the path labels, the system messages and two
-// flags. The program that holds the instance (TakeInstance) loads varnok.ini beside
-// the executable, writes it within a second of each change of the favorites, the
-// history or the home page, and once more when the state goes; any other program (a
-// later launch that hands over its addresses, a refused one) never touches the file.
+// flags. The program that holds the instance (TakeInstance) loads varnok.ini from the
+// state directory (beside the executable, or the account's data directory for a shared
+// installation), writes it within a second of each change of the favorites, the history
+// or the home page, and once more when the state goes; any other program (a later
+// launch that hands over its addresses, a refused one) never touches the file.
 //
 // The lists, addresses and port are shared by the window thread and the server thread
 // and are guarded by the state's own lock; a list change and the page it rewrites
@@ -31,8 +33,8 @@ class AppState : public SmallObjectBase {
   using Message = std::pair<std::string, std::string>;  // sender label, text
   static constexpr size_t kMaxSystemMessages = 256;
 
-  // The process's own state, beside its executable: defaults only, and varnok.ini
-  // untouched until TakeInstance.
+  // The process's own state, in the state directory of its executable: defaults only,
+  // and varnok.ini untouched until TakeInstance.
   AppState();
   // The state of the program at `modulePath` (tests, tools), whose directory holds
   // varnok.ini and the generated pages: takes the instance at once.
@@ -56,6 +58,14 @@ class AppState : public SmallObjectBase {
   std::string ModulePath() const { return modulePath_; }
   std::string ModuleDirectory() const;
   std::string ParentDirectory() const;
+  // Where varnok.ini, the generated pages and the update directory live; ends in "/".
+  const std::string& StateDirectory() const { return stateDirectory_.path(); }
+  // False where the state lives in the account's data directory: a shared installation
+  // is updated by the package manager, never by the program.
+  bool SelfUpdates() const { return stateDirectory_.besideProgram(); }
+  // The file of a generated page ("scj.htm", "menu.htm", "sysmsg.htm") in the state
+  // directory; empty for any other name.
+  std::string GeneratedPagePath(const std::string& name) const;
   // The directory part of a path, "\\" read as "/", with its trailing "/"; empty when
   // the path has no "/".
   static std::string DirectoryOf(std::string path);
@@ -138,6 +148,7 @@ class AppState : public SmallObjectBase {
   uint64_t historyVersion_ = 0;
   std::atomic<bool> quit_{false};
   std::string modulePath_;
+  const ::StateDirectory stateDirectory_;
   std::string port_;
   std::vector<std::string> pathLabels_;
   std::string currentUrl_;

@@ -56,7 +56,7 @@ bool VarnokApp::InitInstance() {
   if (anotherCopy || !TheAppState::Instance().TakeInstance()) {
     if (!HandOverToRunningInstance() && !anotherCopy)
       std::fprintf(stderr, "varnok: another varnok keeps its state in %s and cannot be reached; this one ends\n",
-                   TheAppState::Instance().ModuleDirectory().c_str());
+                   TheAppState::Instance().StateDirectory().c_str());
     return false;
   }
   if (!windows_.CreateMainWindow()) return false;
@@ -108,13 +108,13 @@ void VarnokApp::TellIfStateIsNotKept() const {
                  state.IniPath().c_str());
     windows_.TellStateFileUnreadable(state.IniPath());
   }
-  const std::string directory = state.ModuleDirectory();
+  const std::string directory = state.StateDirectory();
   if (platform::DirectoryWritable(directory)) return;
   std::fprintf(stderr,
-               "varnok: the program directory %s cannot be written: favorites, history and the home page "
+               "varnok: the state directory %s cannot be written: favorites, history and the home page "
                "will not be saved, and the local pages cannot be shown\n",
                directory.c_str());
-  windows_.TellUnwritableProgramDirectory(directory);
+  windows_.TellUnwritableStateDirectory(directory);
 }
 
 int VarnokApp::ExitInstance() {

@@ -328,7 +328,7 @@ void CMainFrame::openOtherFunctionsPage() {
 }
 
 void CMainFrame::tellPageNotWritten(const std::string& path) {
-  tellStatus(QStringLiteral("无法写入 %1：程序目录不可写，本页无法显示最新内容").arg(QFile::decodeName(path.c_str())));
+  tellStatus(QStringLiteral("无法写入 %1：数据目录不可写，本页无法显示最新内容").arg(QFile::decodeName(path.c_str())));
 }
 
 void CMainFrame::toggleAddressBar() { addressBarHost_->setVisible(!addressBarHost_->isVisible()); }
@@ -402,12 +402,12 @@ void CMainFrame::bringToFront() {
 
 void CMainFrame::tellStatus(const QString& text) { statusBar()->showMessage(text); }
 
-void CMainFrame::tellUnwritableProgramDirectory(const QString& directory) {
-  showWarning(QStringLiteral("程序目录不可写"),
-              QStringLiteral("程序目录 %1 不可写。\n\n"
+void CMainFrame::tellUnwritableStateDirectory(const QString& directory) {
+  showWarning(QStringLiteral("数据目录不可写"),
+              QStringLiteral("保存数据的目录 %1 不可写。\n\n"
                              "可以继续浏览网页，但本次运行中对收藏夹、浏览历史和主页的更改都不会被保存，"
                              "收藏夹和其他功能等本地页面也无法显示。\n"
-                             "请把 varnok 安装到您有写权限的目录中。")
+                             "请确认这个目录属于您的帐户并且可写。")
                   .arg(directory));
 }
 

@@ -78,9 +78,9 @@ class CMainFrame : public QMainWindow {
   void bringToFront();
   // One line in the status bar at the bottom of the main window, until the next one.
   void tellStatus(const QString& text);
-  // The message boxes that say nothing of this run will be kept: the program directory
+  // The message boxes that say nothing of this run will be kept: the state directory
   // cannot be written, or varnok.ini (at `path`) cannot be read and is left alone.
-  void tellUnwritableProgramDirectory(const QString& directory);
+  void tellUnwritableStateDirectory(const QString& directory);
   void tellStateFileUnreadable(const QString& path);
 
   DownloadRequestHandler* downloads() const { return downloads_; }

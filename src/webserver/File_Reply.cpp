@@ -33,10 +33,10 @@ void File_Reply::send_header() {
 }
 
 std::string File_Reply::path() const {
+  // The generated pages come from the state directory, wherever the document root is.
   const char* uri = request_.uri();
-  if (std::strcmp(uri, "/scj.htm") == 0) return state_.FavoritesPagePath();
-  if (std::strcmp(uri, "/menu.htm") == 0) return state_.MenuPagePath();
-  return request_.path();
+  const std::string page = *uri == '/' ? state_.GeneratedPagePath(uri + 1) : std::string();
+  return page.empty() ? request_.path() : page;
 }
 
 const char* File_Reply::header() const {

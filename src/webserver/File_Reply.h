@@ -5,9 +5,8 @@ class AppState;
 class HTTP_Request;
 class Socket_IO;
 
-// The answer to a GET or HEAD of a file: which file the request names (our own
-// generated page for /scj.htm and /menu.htm, where commands redirect to, else the
-// mapped path), the success header it goes out with, and the sending.
+// The answer to a GET or HEAD of a file: which file the request names (a generated
+// page from the state directory, else the mapped path), the success header it goes out with, and the sending.
 class File_Reply {
  public:
   File_Reply(Socket_IO& io, const HTTP_Request& request, const AppState& state);
