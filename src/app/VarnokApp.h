@@ -14,13 +14,14 @@ class VarnokApp {
   // within a second of the quit flag.
   static constexpr std::chrono::milliseconds kUpdaterGrace{2000};
 
+  // `install`: started as an update's installer (the last argument was "-update").
   // `addresses` (GBK) are opened after the home page, each in a page window of its own.
-  VarnokApp(WindowSystem& windows, std::string commandLine, std::vector<std::string> addresses = {});
+  VarnokApp(WindowSystem& windows, bool install, std::vector<std::string> addresses = {});
 
-  // Start-up: install mode, the single-instance check (a later launch hands its
-  // addresses to the running program), the main window, then the state, the
-  // dispatcher, both workers and the first system message. False when the program is
-  // not to run (installer done, another instance serving, no window).
+  // Start-up: install mode, the single instance (decided before the state is read; a
+  // later launch hands its addresses to the running program), the state, the main
+  // window, then the dispatcher, both workers and the first system message. False when
+  // the program is not to run (installer done, another instance serving, no window).
   bool InitInstance();
   // Shutdown: quit flag, save the state, wake the server, stop the updater (waited for
   // at most kUpdaterGrace), launch a pending update.
@@ -33,14 +34,14 @@ class VarnokApp {
 
  private:
   void ListenForLaterLaunches();
-  void HandOverToRunningInstance() const;
+  // False when the running program could not be reached.
+  bool HandOverToRunningInstance() const;
   void OpenLaunchAddresses() const;
-  void TellIfProgramDirectoryUnwritable() const;
+  void TellIfStateIsNotKept() const;
   [[noreturn]] void EndWithoutTeardown() const;
 
   WindowSystem& windows_;
-  std::string commandLine_;
+  bool install_;
   std::vector<std::string> addresses_;
   InstanceHandoff handoff_;
-  bool running_ = false;  // this process holds the instance: InitInstance succeeded
 };

@@ -170,10 +170,16 @@ void QtWindowSystem::OpenAddresses(const std::vector<std::string>& addresses) {
       this, [this, addresses] { if (frame_) frame_->openExternalAddresses(addresses); }, Qt::QueuedConnection);
 }
 
-void QtWindowSystem::TellUnwritableProgramDirectory(const std::string& directory) {
+void QtWindowSystem::TellUnwritableStateDirectory(const std::string& directory) {
   const QString name = QFile::decodeName(directory.c_str());
   QMetaObject::invokeMethod(
-      this, [this, name] { if (frame_) frame_->tellUnwritableProgramDirectory(name); }, Qt::QueuedConnection);
+      this, [this, name] { if (frame_) frame_->tellUnwritableStateDirectory(name); }, Qt::QueuedConnection);
+}
+
+void QtWindowSystem::TellStateFileUnreadable(const std::string& path) {
+  const QString name = QFile::decodeName(path.c_str());
+  QMetaObject::invokeMethod(
+      this, [this, name] { if (frame_) frame_->tellStateFileUnreadable(name); }, Qt::QueuedConnection);
 }
 
 void QtWindowSystem::TellHandoffUnavailable(const std::string& reason) {

@@ -33,7 +33,8 @@ class QtWindowSystem : public QObject, public WindowSystem {
   void HideInstallingWindow() override;
   bool ShowsPages() const override { return true; }
   void OpenAddresses(const std::vector<std::string>& addresses) override;
-  void TellUnwritableProgramDirectory(const std::string& directory) override;
+  void TellUnwritableStateDirectory(const std::string& directory) override;
+  void TellStateFileUnreadable(const std::string& path) override;
   void TellHandoffUnavailable(const std::string& reason) override;
 
   // Answers every open question Cancel and every later one at once.

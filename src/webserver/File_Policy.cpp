@@ -32,9 +32,11 @@ File_Policy::Served_As File_Policy::of(const std::string& path) const {
   const std::string real = RealPath(path);
   // A missing file is answered as missing by the sending itself.
   if (real.empty()) return Served_As::kSandboxed;
-  const std::string programDirectory = RealPath(state_.ModuleDirectory());
-  if (!programDirectory.empty() && real.compare(0, programDirectory.size() + 1, programDirectory + "/") == 0) {
-    const std::string below = real.substr(programDirectory.size() + 1);
+  // Downloads go below the state directory, which is the program directory where the
+  // program updates itself.
+  const std::string stateDirectory = RealPath(state_.StateDirectory());
+  if (!stateDirectory.empty() && real.compare(0, stateDirectory.size() + 1, stateDirectory + "/") == 0) {
+    const std::string below = real.substr(stateDirectory.size() + 1);
     const size_t slash = below.find('/');
     if (slash != std::string::npos && IsUpdateDirectoryName(below.substr(0, slash))) return Served_As::kRefused;
   }

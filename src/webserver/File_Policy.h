@@ -7,7 +7,7 @@ class AppState;
 // page of its own origin can read our pages and the command key in them, so only the
 // pages the program writes (scj.htm, menu.htm, sysmsg.htm) and the advertisement page
 // it ships are sent as such; every other file goes out sandboxed, an origin of its own.
-// Downloaded updates (the update directories below the program directory) are never
+// Downloaded updates (the update directories below the state directory) are never
 // sent at all: they came from the network, and nothing of them is ours until verified.
 class File_Policy {
  public:
