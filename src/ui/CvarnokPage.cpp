@@ -1,9 +1,10 @@
 #include "ui/CvarnokPage.h"
 
 #include "ui/CvarnokView.h"
+#include "ui/PageSecurity.h"
 
-CvarnokPage::CvarnokPage(WindowOpener openPageWindow, OwnPages ownPages, QObject* parent)
-    : QWebEnginePage(parent), openPageWindow_(std::move(openPageWindow)), ownPages_(std::move(ownPages)) {}
+CvarnokPage::CvarnokPage(WindowOpener openPageWindow, const AppState& state, QObject* parent)
+    : QWebEnginePage(parent), openPageWindow_(std::move(openPageWindow)), state_(state) {}
 
 QWebEnginePage* CvarnokPage::createWindow(WebWindowType) {
   CvarnokView* view = openPageWindow_ ? openPageWindow_() : nullptr;
@@ -15,9 +16,9 @@ QWebEnginePage* CvarnokPage::createWindow(WebWindowType) {
 bool CvarnokPage::acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) {
   const bool byTheProgram =
       type == NavigationTypeTyped || type == NavigationTypeBackForward || type == NavigationTypeReload;
-  if (!byTheProgram && ownPages_.isOwnFilePage && ownPages_.isOwnFilePage(url)) return false;
+  if (!byTheProgram && page_security::IsOwnFilePage(state_, url)) return false;
   const bool byThePage = type == NavigationTypeLinkClicked || type == NavigationTypeFormSubmitted;
-  if (isMainFrame && byThePage && ownPages_.isCommand && ownPages_.isCommand(this->url(), url)) {
+  if (isMainFrame && byThePage && page_security::IsOwnPageCommand(state_, this->url(), url)) {
     // Loaded as the address box would load it, once the engine has let go of this one.
     QMetaObject::invokeMethod(this, [this, url] { load(url); }, Qt::QueuedConnection);
     return false;

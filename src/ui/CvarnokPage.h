@@ -2,6 +2,7 @@
 #include <QWebEnginePage>
 #include <functional>
 
+class AppState;
 class CvarnokView;
 
 // The engine page behind a page view. A page that wants a new window (a link with a
@@ -14,13 +15,8 @@ class CvarnokPage : public QWebEnginePage {
 
  public:
   using WindowOpener = std::function<CvarnokView*()>;
-  // What the page needs to know of our own generated pages.
-  struct OwnPages {
-    std::function<bool(const QUrl& url)> isOwnFilePage;
-    // Whether the navigation from the document at `page` to `target` is one of their commands.
-    std::function<bool(const QUrl& page, const QUrl& target)> isCommand;
-  };
-  CvarnokPage(WindowOpener openPageWindow, OwnPages ownPages, QObject* parent);
+  // `state` tells where our generated pages are and which port our server listens on.
+  CvarnokPage(WindowOpener openPageWindow, const AppState& state, QObject* parent);
 
  protected:
   QWebEnginePage* createWindow(WebWindowType type) override;
@@ -28,5 +24,5 @@ class CvarnokPage : public QWebEnginePage {
 
  private:
   WindowOpener openPageWindow_;
-  OwnPages ownPages_;
+  const AppState& state_;
 };

@@ -17,15 +17,11 @@
 #include "ui/CvarnokPage.h"
 #include "ui/FullScreenController.h"
 #include "ui/GbkBoundary.h"
-#include "ui/PageSecurity.h"
 #include "ui/SitePermissions.h"
 
 CvarnokView::CvarnokView(AppState& state, CMainFrame* frame, QWidget* parent)
     : QWebEngineView(parent), state_(state), frame_(frame) {
-  const CvarnokPage::OwnPages ownPages{
-      [&state](const QUrl& url) { return page_security::IsOwnFilePage(state, url); },
-      [&state](const QUrl& page, const QUrl& target) { return page_security::IsOwnPageCommand(state, page, target); }};
-  setPage(new CvarnokPage([frame] { return frame->openNewPageWindow(); }, ownPages, this));
+  setPage(new CvarnokPage([frame] { return frame->openNewPageWindow(); }, state, this));
   // What pages may do is the profile's (page_security); the frame answers their requests.
   frame->permissions()->watch(page());
   connect(page(), &QWebEnginePage::fullScreenRequested, this,

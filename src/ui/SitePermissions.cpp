@@ -5,8 +5,8 @@
 namespace {
 
 void Tell(QWebEnginePage* page, const QUrl& origin, QWebEnginePage::Feature feature, bool granted) {
-  page->setFeaturePermission(origin, feature,
-                             granted ? QWebEnginePage::PermissionGrantedByUser : QWebEnginePage::PermissionDeniedByUser);
+  using Page = QWebEnginePage;
+  page->setFeaturePermission(origin, feature, granted ? Page::PermissionGrantedByUser : Page::PermissionDeniedByUser);
 }
 
 }  // namespace
@@ -34,7 +34,8 @@ void SitePermissions::onCancelled(QWebEnginePage* page, const QUrl& origin, QWeb
   const bool shownOne = prompt_ && !waiting_.isEmpty() && waiting_.first().key() == key;
   waiting_.removeIf([&](const Request& r) { return r.page == page && r.key() == key; });
   // Nobody waits for the question in sight any more: it goes without an answer to remember.
-  const bool stillWanted = std::any_of(waiting_.begin(), waiting_.end(), [&](const Request& r) { return r.key() == key; });
+  const bool stillWanted =
+      std::any_of(waiting_.begin(), waiting_.end(), [&](const Request& r) { return r.key() == key; });
   if (shownOne && !stillWanted) {
     prompt_->disconnect(this);
     prompt_->close();
