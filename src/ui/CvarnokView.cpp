@@ -15,14 +15,24 @@
 #include "app/AppState.h"
 #include "ui/CMainFrame.h"
 #include "ui/ControlIds.h"
+#include "ui/CertificateErrorPage.h"
+#include "ui/CrashedPageNotice.h"
 #include "ui/CvarnokPage.h"
+#include "ui/FindBar.h"
 #include "ui/FullScreenController.h"
 #include "ui/GbkBoundary.h"
+#include "ui/LoginPrompt.h"
+#include "ui/PageZoom.h"
 #include "ui/SitePermissions.h"
 
 CvarnokView::CvarnokView(AppState& state, CMainFrame* frame, QWidget* parent)
     : QWebEngineView(parent), state_(state), frame_(frame) {
-  setPage(new CvarnokPage([frame] { return frame->openNewPageWindow(); }, this));
+  setPage(new CvarnokPage(frame->profile(), [frame] { return frame->openNewPageWindow(); }, this));
+  findBar_ = new FindBar(this);
+  zoom_ = new PageZoom(this);
+  new CertificateErrorPage(this);
+  new CrashedPageNotice(this);
+  LoginPrompt::Watch(page(), this);
   // Scripts may open windows (window.open), as pages written for the classic control expect.
   settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, true);
   // The generated pages are opened as local files and their links lead to our own
@@ -51,6 +61,10 @@ void CvarnokView::connectEngineEvents() {
   connect(this, &QWebEngineView::urlChanged, this, &CvarnokView::refreshCaptions);
   connect(this, &QWebEngineView::loadFinished, this, &CvarnokView::onLoadFinished);
   connect(this, &QWebEngineView::titleChanged, this, &CvarnokView::refreshCaptions);
+  connect(page(), &QWebEnginePage::renderProcessTerminated, this, [this] {
+    rendererGone_ = true;
+    loading_ = false;
+  });
 }
 
 void CvarnokView::initialUpdate() {
@@ -64,7 +78,7 @@ void CvarnokView::navigateTo(const std::string& address) { load(gbk_boundary::Ur
 
 void CvarnokView::navigateToFile(const std::string& path) { load(QUrl::fromLocalFile(QFile::decodeName(path.c_str()))); }
 
-std::string CvarnokView::locationUrl() const { return gbk_boundary::GbkFromUrl(url()); }
+std::string CvarnokView::locationUrl() const { return gbk_boundary::GbkFromUrl(url().adjusted(QUrl::RemovePassword)); }
 
 bool CvarnokView::handleCommand(int controlId) {
   switch (controlId) {
@@ -122,6 +136,7 @@ void CvarnokView::printPage() {
 
 void CvarnokView::onLoadStarted() {
   loading_ = true;
+  rendererGone_ = false;
   refreshCaptions();
   frame_->startBusy();
 }

@@ -4,11 +4,15 @@
 
 class AppState;
 class CMainFrame;
+class FindBar;
+class PageZoom;
 
 // One web page inside a page window. It keeps the captions current while the page
 // loads (the main window keeps the main title, the page window shows the page's
 // title), starts the busy indicator when loading begins, turns pop-ups into new page
-// windows and carries out the page commands of the address bar.
+// windows and carries out the page commands of the address bar. It also answers what the
+// engine leaves to the program: login prompts, untrusted certificates, a renderer that
+// ended, find in page and zoom.
 class CvarnokView : public QWebEngineView {
   Q_OBJECT
 
@@ -25,6 +29,10 @@ class CvarnokView : public QWebEngineView {
 
   // True from the start of a load until it finishes.
   bool isLoading() const { return loading_; }
+  // True while the process that draws the page is gone (until the next load).
+  bool rendererGone() const { return rendererGone_; }
+  FindBar* findBar() const { return findBar_; }
+  PageZoom* zoom() const { return zoom_; }
   // The page's address as GBK; empty while the view shows nothing.
   std::string locationUrl() const;
 
@@ -51,5 +59,8 @@ class CvarnokView : public QWebEngineView {
 
   AppState& state_;
   CMainFrame* frame_;
+  FindBar* findBar_;
+  PageZoom* zoom_;
   bool loading_ = false;
+  bool rendererGone_ = false;
 };
