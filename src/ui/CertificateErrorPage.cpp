@@ -1,7 +1,6 @@
 #include "ui/CertificateErrorPage.h"
 
 #include <QPushButton>
-#include <QWebEngineHistory>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
@@ -53,9 +52,11 @@ void CertificateErrorPage::onError(const QWebEngineCertificateError& error) {
 
 void CertificateErrorPage::goBack() {
   hide();
+  // The navigation never committed: stopping it leaves the page that was there before
+  // (refused, the engine would commit its own error page in its place).
+  view_->stop();
   if (pending_) pending_->rejectCertificate();
   pending_.reset();
-  if (view_->history()->canGoBack()) view_->back();
 }
 
 void CertificateErrorPage::proceed() {

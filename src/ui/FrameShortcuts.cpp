@@ -33,9 +33,9 @@ FrameShortcuts::FrameShortcuts(CMainFrame* frame) : QObject(frame), frame_(frame
   addForPage({QKeySequence::Find}, [](CvarnokView* view) { view->findBar()->open(); });
   addForPage({QKeySequence(Qt::Key_F3)}, [](CvarnokView* view) { view->findBar()->findNext(); });
   addForPage({QKeySequence(Qt::SHIFT | Qt::Key_F3)}, [](CvarnokView* view) { view->findBar()->findPrevious(); });
-  // Plus sits on the equals key, with or without Shift; the keypad has its own keys.
+  // Plus shares its key with equals: Ctrl with that key zooms in, Shift or not (a
+  // sequence with Shift as well would make the shifted press ambiguous, and dead).
   addForPage({QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal),
-              QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Equal),
               QKeySequence(QKeyCombination(kCtrlOnKeypad, Qt::Key_Plus))},
              [](CvarnokView* view) { view->zoom()->zoomIn(); });
   addForPage({QKeySequence(Qt::CTRL | Qt::Key_Minus), QKeySequence(QKeyCombination(kCtrlOnKeypad, Qt::Key_Minus))},

@@ -2,6 +2,8 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -47,7 +49,11 @@ void PageNotice::removeButtons() {
 
 void PageNotice::showWithDefault(QPushButton* button) {
   showOverPage();
-  button->setFocus(Qt::OtherFocusReason);
+  // Only the page being worked on takes the keyboard; a notice in another page window
+  // waits there without pulling that window to the front.
+  auto* pageWindow = qobject_cast<QMdiSubWindow*>(parentWidget()->parentWidget());
+  if (!pageWindow || !pageWindow->mdiArea() || pageWindow->mdiArea()->currentSubWindow() == pageWindow)
+    button->setFocus(Qt::OtherFocusReason);
 }
 
 QString PageNotice::report() const { return heading_->text() + QLatin1Char('\n') + explanation_->text(); }
