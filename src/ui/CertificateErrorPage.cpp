@@ -6,7 +6,6 @@
 
 CertificateErrorPage::CertificateErrorPage(QWebEngineView* view) : PageNotice(view), view_(view) {
   setObjectName(QStringLiteral("certificate"));
-  connect(view->page(), &QWebEnginePage::certificateError, this, &CertificateErrorPage::onError);
   // Another address typed or picked meanwhile leaves this one behind.
   connect(view->page(), &QWebEnginePage::loadStarted, this, [this] {
     if (pending_) pending_->rejectCertificate();
@@ -30,7 +29,7 @@ QString CertificateErrorPage::Reason(QWebEngineCertificateError::Type type) {
   }
 }
 
-void CertificateErrorPage::onError(const QWebEngineCertificateError& error) {
+void CertificateErrorPage::handle(const QWebEngineCertificateError& error) {
   // A new error replaces an older one still waiting: the engine has given that one up.
   if (pending_) pending_->rejectCertificate();
   pending_ = error;

@@ -17,11 +17,13 @@ class CertificateErrorPage : public PageNotice {
  public:
   explicit CertificateErrorPage(QWebEngineView* view);
 
+  // Holds `error` back and shows what it is.
+  void handle(const QWebEngineCertificateError& error);
+
   // The reason for an error type, in Chinese.
   static QString Reason(QWebEngineCertificateError::Type type);
 
  private:
-  void onError(const QWebEngineCertificateError& error);
   void goBack();
   void proceed();
 

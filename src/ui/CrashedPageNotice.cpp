@@ -10,7 +10,6 @@ CrashedPageNotice::CrashedPageNotice(QWebEngineView* view) : PageNotice(view) {
     hide();
     view->reload();
   });
-  connect(view->page(), &QWebEnginePage::renderProcessTerminated, this, &CrashedPageNotice::onTerminated);
   connect(view->page(), &QWebEnginePage::loadStarted, this, &QWidget::hide);
 }
 
@@ -25,7 +24,7 @@ QString CrashedPageNotice::What(QWebEnginePage::RenderProcessTerminationStatus s
   return QStringLiteral("显示此网页的进程已经结束。");
 }
 
-void CrashedPageNotice::onTerminated(QWebEnginePage::RenderProcessTerminationStatus status) {
+void CrashedPageNotice::showFor(QWebEnginePage::RenderProcessTerminationStatus status) {
   setText(QStringLiteral("此网页无法继续显示"),
           What(status) + QStringLiteral("\n\n其他页面窗口不受影响。点击“重新加载”可以再次打开此网页。"));
   showWithDefault(findChild<QPushButton*>(QStringLiteral("reload")));

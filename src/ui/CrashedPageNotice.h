@@ -15,7 +15,5 @@ class CrashedPageNotice : public PageNotice {
   explicit CrashedPageNotice(QWebEngineView* view);
 
   static QString What(QWebEnginePage::RenderProcessTerminationStatus status);
-
- private:
-  void onTerminated(QWebEnginePage::RenderProcessTerminationStatus status);
+  void showFor(QWebEnginePage::RenderProcessTerminationStatus status);
 };

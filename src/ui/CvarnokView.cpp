@@ -28,10 +28,7 @@
 CvarnokView::CvarnokView(AppState& state, CMainFrame* frame, QWidget* parent)
     : QWebEngineView(parent), state_(state), frame_(frame) {
   setPage(new CvarnokPage(frame->profile(), [frame] { return frame->openNewPageWindow(); }, this));
-  findBar_ = new FindBar(this);
   zoom_ = new PageZoom(this);
-  new CertificateErrorPage(this);
-  new CrashedPageNotice(this);
   LoginPrompt::Watch(page(), this);
   // Scripts may open windows (window.open), as pages written for the classic control expect.
   settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, true);
@@ -61,10 +58,25 @@ void CvarnokView::connectEngineEvents() {
   connect(this, &QWebEngineView::urlChanged, this, &CvarnokView::refreshCaptions);
   connect(this, &QWebEngineView::loadFinished, this, &CvarnokView::onLoadFinished);
   connect(this, &QWebEngineView::titleChanged, this, &CvarnokView::refreshCaptions);
-  connect(page(), &QWebEnginePage::renderProcessTerminated, this, [this] {
-    rendererGone_ = true;
-    loading_ = false;
-  });
+  connect(page(), &QWebEnginePage::certificateError, this, &CvarnokView::onCertificateError);
+  connect(page(), &QWebEnginePage::renderProcessTerminated, this, &CvarnokView::onRendererEnded);
+}
+
+FindBar* CvarnokView::findBar() {
+  if (!findBar_) findBar_ = new FindBar(this);
+  return findBar_;
+}
+
+void CvarnokView::onCertificateError(const QWebEngineCertificateError& error) {
+  if (!certificatePage_) certificatePage_ = new CertificateErrorPage(this);
+  certificatePage_->handle(error);
+}
+
+void CvarnokView::onRendererEnded(QWebEnginePage::RenderProcessTerminationStatus status) {
+  rendererGone_ = true;
+  loading_ = false;
+  if (!crashedNotice_) crashedNotice_ = new CrashedPageNotice(this);
+  crashedNotice_->showFor(status);
 }
 
 void CvarnokView::initialUpdate() {

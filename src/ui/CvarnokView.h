@@ -3,6 +3,9 @@
 #include <string>
 
 class AppState;
+class CertificateErrorPage;
+class CrashedPageNotice;
+class QWebEngineCertificateError;
 class CMainFrame;
 class FindBar;
 class PageZoom;
@@ -31,7 +34,9 @@ class CvarnokView : public QWebEngineView {
   bool isLoading() const { return loading_; }
   // True while the process that draws the page is gone (until the next load).
   bool rendererGone() const { return rendererGone_; }
-  FindBar* findBar() const { return findBar_; }
+  // Made the first time it is wanted, as are the notices over the page: most pages
+  // never need them.
+  FindBar* findBar();
   PageZoom* zoom() const { return zoom_; }
   // The page's address as GBK; empty while the view shows nothing.
   std::string locationUrl() const;
@@ -56,11 +61,15 @@ class CvarnokView : public QWebEngineView {
   void onLoadStarted();
   void onLoadFinished();
   void refreshCaptions();
+  void onCertificateError(const QWebEngineCertificateError& error);
+  void onRendererEnded(QWebEnginePage::RenderProcessTerminationStatus status);
 
   AppState& state_;
   CMainFrame* frame_;
-  FindBar* findBar_;
+  FindBar* findBar_ = nullptr;
   PageZoom* zoom_;
+  CertificateErrorPage* certificatePage_ = nullptr;
+  CrashedPageNotice* crashedNotice_ = nullptr;
   bool loading_ = false;
   bool rendererGone_ = false;
 };

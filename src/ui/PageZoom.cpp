@@ -14,7 +14,7 @@ constexpr double kNear = 0.005;
 
 }  // namespace
 
-PageZoom::PageZoom(QWebEngineView* view) : QObject(view), view_(view), indicator_(new ZoomIndicator(view)) {
+PageZoom::PageZoom(QWebEngineView* view) : QObject(view), view_(view) {
   // The wheel reaches the engine's drawing surface, a child of the view made later.
   view->installEventFilter(this);
 }
@@ -38,13 +38,14 @@ void PageZoom::reset() { setFactor(1.0); }
 
 void PageZoom::setFactor(double factor) {
   view_->setZoomFactor(factor);
+  if (!indicator_) indicator_ = new ZoomIndicator(view_);
   indicator_->showLevel(factor);
 }
 
 bool PageZoom::eventFilter(QObject* watched, QEvent* event) {
   if (watched == view_ && event->type() == QEvent::ChildAdded) {
     auto* child = static_cast<QChildEvent*>(event)->child();
-    if (child->isWidgetType() && child != indicator_) child->installEventFilter(this);
+    if (child->isWidgetType()) child->installEventFilter(this);
   }
   if (event->type() == QEvent::Wheel) {
     auto* wheel = static_cast<QWheelEvent*>(event);

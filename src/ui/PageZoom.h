@@ -26,5 +26,5 @@ class PageZoom : public QObject {
   void setFactor(double factor);
 
   QWebEngineView* view_;
-  ZoomIndicator* indicator_;
+  ZoomIndicator* indicator_ = nullptr;  // made with the first change
 };
