@@ -52,6 +52,8 @@ std::string HelpText() {
          "                           (default " VARNOK_DEFAULT_SITE_URL ")\n"
          "  VARNOK_PORTAL_URL        portal: default home page (default " VARNOK_DEFAULT_PORTAL_URL ")\n"
          "  VARNOK_PORT              port of the embedded server (default " VARNOK_DEFAULT_PORT ")\n"
+         "  VARNOK_SEARCH_URL        where words typed into the address box are searched,\n"
+         "                           %s standing for them (default Baidu's query address)\n"
          "  VARNOK_UPDATE_FIRST_MS, VARNOK_UPDATE_RETRY_MS, VARNOK_UPDATE_NEXT_MS\n"
          "                           update schedule: first check, after a failed, after a\n"
          "                           successful check (default 3000, 3600000, 86400000 ms)\n"
@@ -66,5 +68,8 @@ std::string HelpText() {
          "  VARNOK_WIDGET_MAP        tests only: a file where the window reports its widgets\n"
          "  JAWS_DOCUMENT_ROOT, JAWS_CGI_PATH, JAWS_USER_DIR\n"
          "                           the embedded server's files\n"
-         "  XDG_RUNTIME_DIR          where the running program listens for later launches\n";
+         "  XDG_RUNTIME_DIR          where the running program listens for later launches\n"
+         "  XDG_DATA_HOME, XDG_CACHE_HOME\n"
+         "                           the web profile (cookies, site data) under varnok/ in the\n"
+         "                           first, its disk cache in the second\n";
 }
