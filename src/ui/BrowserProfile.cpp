@@ -35,4 +35,6 @@ QString BrowserProfile::DataDirectory() { return UnderXdg(QStandardPaths::Generi
 
 QString BrowserProfile::StorageDirectory() { return DataDirectory() + QStringLiteral("/profile"); }
 
-QString BrowserProfile::CacheDirectory() { return UnderXdg(QStandardPaths::GenericCacheLocation) + QStringLiteral("/profile"); }
+QString BrowserProfile::CacheDirectory() {
+  return UnderXdg(QStandardPaths::GenericCacheLocation) + QStringLiteral("/profile");
+}

@@ -24,7 +24,8 @@ QToolButton* Button(const QString& name, const QString& caption, const QString& 
 
 }  // namespace
 
-FindBar::FindBar(QWebEngineView* view) : PageOverlay(view), view_(view), text_(new QLineEdit(this)), count_(new QLabel(this)) {
+FindBar::FindBar(QWebEngineView* view)
+    : PageOverlay(view), view_(view), text_(new QLineEdit(this)), count_(new QLabel(this)) {
   setObjectName(QStringLiteral("find"));
   setStyleSheet(QStringLiteral("FindBar { background: #fafafa; border: 1px solid #a0a0a0; border-radius: 3px; }"));
   text_->setObjectName(QStringLiteral("findText"));
@@ -36,7 +37,8 @@ FindBar::FindBar(QWebEngineView* view) : PageOverlay(view), view_(view), text_(n
   row->setContentsMargins(6, 4, 4, 4);
   row->addWidget(text_, 1);
   row->addWidget(count_);
-  QToolButton* previous = Button(QStringLiteral("findPrevious"), QStringLiteral("▲"), QStringLiteral("上一个 (Shift+F3)"), this);
+  QToolButton* previous =
+      Button(QStringLiteral("findPrevious"), QStringLiteral("▲"), QStringLiteral("上一个 (Shift+F3)"), this);
   QToolButton* next = Button(QStringLiteral("findNext"), QStringLiteral("▼"), QStringLiteral("下一个 (F3)"), this);
   QToolButton* shut = Button(QStringLiteral("findClose"), QStringLiteral("✕"), QStringLiteral("关闭 (Esc)"), this);
   row->addWidget(previous);

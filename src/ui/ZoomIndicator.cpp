@@ -12,7 +12,8 @@ constexpr int kWidth = 120, kHeight = 40, kTop = 8;
 
 }  // namespace
 
-ZoomIndicator::ZoomIndicator(QWidget* view) : PageOverlay(view), level_(new QLabel(this)), hideTimer_(new QTimer(this)) {
+ZoomIndicator::ZoomIndicator(QWidget* view)
+    : PageOverlay(view), level_(new QLabel(this)), hideTimer_(new QTimer(this)) {
   setObjectName(QStringLiteral("zoom"));
   setStyleSheet(QStringLiteral("ZoomIndicator { background: #404040; border-radius: 6px; }"
                                "QLabel { color: white; font-size: 18px; }"));

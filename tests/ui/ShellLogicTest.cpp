@@ -148,7 +148,8 @@ TEST(SearchWordsTest, WordsAreSearchedAndAddressesAreNot) {
                {"localhost:8000/a", false},     {"http://a b/", false},   {"/tmp/a b.htm", false},
                {"about:blank", false},          {"~/page.htm", false},    {"192.168.1.1", false}};
   for (const auto& c : cases) EXPECT_EQ(search_words::AreWords(c.typed), c.words) << c.typed;
-  EXPECT_EQ(search_words::SearchAddress("hello world", "https://s.test/?q=%s&x=1"), "https://s.test/?q=hello%20world&x=1");
+  EXPECT_EQ(search_words::SearchAddress("hello world", "https://s.test/?q=%s&x=1"),
+            "https://s.test/?q=hello%20world&x=1");
   EXPECT_EQ(search_words::SearchAddress(chinese, "https://s.test/?q="), "https://s.test/?q=%E4%B8%AD%E6%96%87");
   EXPECT_EQ(search_words::SearchAddress("a&b=c", "https://s.test/?q=%s"), "https://s.test/?q=a%26b%3Dc");
 }
