@@ -6,6 +6,7 @@
 #include "app/GbkText.h"
 #include "app/HomeAddress.h"
 #include "app/IniFile.h"
+#include "app/StateSaver.h"
 #include "app/WindowSystem.h"
 #include "pages/FavoritesPage.h"
 #include "pages/MenuPage.h"
@@ -36,9 +37,11 @@ void DropOldest(Container& list, size_t limit) {
 
 }  // namespace
 
-AppState::AppState() : AppState(platform::ExecutablePath()) {}
+AppState::AppState() : AppState(platform::ExecutablePath(), false) {}
 
-AppState::AppState(const std::string& modulePath)
+AppState::AppState(const std::string& modulePath) : AppState(modulePath, true) {}
+
+AppState::AppState(const std::string& modulePath, bool takeInstance)
     : commandSecret_(platform::RandomHex(16)),
       modulePath_(modulePath),
       port_(config::ConfiguredPort()),
@@ -47,15 +50,27 @@ AppState::AppState(const std::string& modulePath)
   currentUrl_ = homeUrl_ = portal;
   history_ = {portal};
   favorites_ = {portal};
-  Load();
   maximizedPages_ = false;
+  if (takeInstance) TakeInstance();
 }
 
 AppState::~AppState() {
+  saver_.reset();
   // The last word of the run: a loss is said, never passed over.
-  if (!Save())
+  if (writer_ && !Save())
     std::fprintf(stderr, "varnok: %s could not be written: this run's favorites, history and home page are lost\n",
                  IniPath().c_str());
+}
+
+bool AppState::TakeInstance() {
+  if (writer_ || unreadable_) return true;
+  const std::string path = IniPath();
+  if (instanceLock_.Take(DirectoryOf(path) + "varnok.lock") == platform::ExclusiveFileLock::Outcome::kHeldElsewhere)
+    return false;
+  Load();
+  writer_ = !unreadable_;
+  if (writer_) StartSaving();
+  return true;
 }
 
 void AppState::Load() {
@@ -66,17 +81,44 @@ void AppState::Load() {
     return;
   }
   IniFile ini;
-  IniFile::Load(path, &ini);
-  std::string home = ini.Get("homeurl", "url1");
+  // A file that is there but cannot be read holds what the person kept: it is never
+  // replaced by the defaults.
+  if (!IniFile::Load(path, &ini)) {
+    unreadable_ = true;
+    return;
+  }
+  std::vector<std::string> tooLong;
+  std::string home = ini.Get("homeurl", "url1", &tooLong);
   // A home address that could run in the open page (left by an older version) is dropped.
   if (!home.empty() && HomeAddress::IsAcceptable(home)) currentUrl_ = homeUrl_ = home;
-  std::vector<std::string> history = ini.UrlList("history");
+  std::vector<std::string> history = ini.UrlList("history", &tooLong);
   if (!history.empty()) history_ = std::move(history);
-  std::vector<std::string> favorites = ini.UrlList("soucangjia");
+  std::vector<std::string> favorites = ini.UrlList("soucangjia", &tooLong);
   if (!favorites.empty()) favorites_ = std::move(favorites);
+  for (const std::string& key : tooLong)
+    std::fprintf(stderr, "varnok: %s: %s is longer than %zu bytes and was left out\n", path.c_str(), key.c_str(),
+                 IniFile::kMaxValueLength);
+}
+
+void AppState::StartSaving() {
+  constexpr std::chrono::milliseconds kSpacing{500};
+  saver_ = std::make_unique<StateSaver>(
+      [this, told = false]() mutable {
+        if (Save() || told) return;
+        told = true;
+        std::fprintf(stderr, "varnok: %s could not be written; it is tried again at the next change\n",
+                     IniPath().c_str());
+      },
+      kSpacing);
+}
+
+void AppState::Changed() {
+  if (saver_) saver_->Changed();
 }
 
 bool AppState::Save() const {
+  if (!writer_) return false;
+  std::lock_guard<std::mutex> one(saving_);
   std::string bytes;
   {
     std::lock_guard<std::mutex> hold(lock_);
@@ -145,8 +187,11 @@ std::string AppState::HomeUrl() const {
 }
 
 void AppState::SetHomeUrl(const std::string& url) {
-  std::lock_guard<std::mutex> hold(lock_);
-  homeUrl_ = url;
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    homeUrl_ = url;
+  }
+  Changed();
 }
 
 std::vector<std::string> AppState::Favorites() const {
@@ -175,28 +220,49 @@ void AppState::AddFavorite(const std::string& url) {
 }
 
 void AppState::AddFavoriteLocked(const std::string& url) {
-  if (!Contains(favorites_, url) && !url.empty()) favorites_.insert(favorites_.begin(), url);
+  if (!Contains(favorites_, url) && !url.empty()) {
+    favorites_.insert(favorites_.begin(), url);
+    ++favoritesVersion_;
+    Changed();
+  }
   WriteFavoritesPageLocked();
 }
 
-void AppState::DeleteFavorite(int index) {
+void AppState::DeleteFavorite(int index, std::optional<uint64_t> seen) {
   std::lock_guard<std::mutex> hold(lock_);
-  if (EraseAt(favorites_, index)) AddFavoriteLocked(std::string());
+  if (seen && *seen != favoritesVersion_) return;
+  if (!EraseAt(favorites_, index)) return;
+  ++favoritesVersion_;
+  Changed();
+  AddFavoriteLocked(std::string());
 }
 
 void AppState::AddHistory(const std::string& url) {
-  std::lock_guard<std::mutex> hold(lock_);
-  if (!Contains(history_, url)) history_.insert(history_.begin(), url);
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    if (Contains(history_, url)) return;
+    history_.insert(history_.begin(), url);
+    ++historyVersion_;
+  }
+  Changed();
 }
 
-void AppState::DeleteHistory(int index) {
-  std::lock_guard<std::mutex> hold(lock_);
-  EraseAt(history_, index);
+void AppState::DeleteHistory(int index, std::optional<uint64_t> seen) {
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    if ((seen && *seen != historyVersion_) || !EraseAt(history_, index)) return;
+    ++historyVersion_;
+  }
+  Changed();
 }
 
 void AppState::ClearHistory() {
-  std::lock_guard<std::mutex> hold(lock_);
-  std::vector<std::string>().swap(history_);
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    std::vector<std::string>().swap(history_);
+    ++historyVersion_;
+  }
+  Changed();
 }
 
 bool AppState::WriteFavoritesPage() {
@@ -205,14 +271,14 @@ bool AppState::WriteFavoritesPage() {
 }
 
 bool AppState::WriteFavoritesPageLocked() const {
-  return platform::WriteFileAtomically(FavoritesPagePath(),
-                                       FavoritesPage::Render(favorites_, LocalBaseUrlLocked(), commandSecret_));
+  return platform::WriteFileAtomically(
+      FavoritesPagePath(), FavoritesPage::Render(favorites_, LocalBaseUrlLocked(), commandSecret_, favoritesVersion_));
 }
 
 bool AppState::WriteMenuPage() {
   std::lock_guard<std::mutex> hold(lock_);
-  return platform::WriteFileAtomically(MenuPagePath(),
-                                       MenuPage::Render(homeUrl_, history_, LocalBaseUrlLocked(), commandSecret_));
+  return platform::WriteFileAtomically(
+      MenuPagePath(), MenuPage::Render(homeUrl_, history_, LocalBaseUrlLocked(), commandSecret_, historyVersion_));
 }
 
 void AppState::WriteCommandPages() {

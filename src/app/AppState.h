@@ -1,17 +1,25 @@
 #pragma once
 #include <atomic>
+#include <cstdint>
 #include <deque>
+#include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "app/Singletons.h"
+#include "platform/ExclusiveFileLock.h"
+
+class StateSaver;
 
 // Everything the program remembers: the server port, the current and home addresses,
 // favorites and history (newest first), the path labels, the system messages and two
-// flags. Loads varnok.ini beside the executable when created and rewrites it when
-// destroyed.
+// flags. The program that holds the instance (TakeInstance) loads varnok.ini beside
+// the executable, writes it within a second of each change of the favorites, the
+// history or the home page, and once more when the state goes; any other program (a
+// later launch that hands over its addresses, a refused one) never touches the file.
 //
 // The lists, addresses and port are shared by the window thread and the server thread
 // and are guarded by the state's own lock; a list change and the page it rewrites
@@ -23,11 +31,25 @@ class AppState : public SmallObjectBase {
   using Message = std::pair<std::string, std::string>;  // sender label, text
   static constexpr size_t kMaxSystemMessages = 256;
 
-  // `modulePath` is the executable's path; the program directory, varnok.ini and the
-  // generated pages derive from it.
+  // The process's own state, beside its executable: defaults only, and varnok.ini
+  // untouched until TakeInstance.
   AppState();
+  // The state of the program at `modulePath` (tests, tools), whose directory holds
+  // varnok.ini and the generated pages: takes the instance at once.
   explicit AppState(const std::string& modulePath);
   ~AppState() override;
+
+  // Decides whether this program keeps the state: an exclusive lock in the directory of
+  // varnok.ini, taken before the file is read, so that two programs of one directory
+  // (two launches at once, or one after the executable was replaced) never both write
+  // it. When taken (or when no lock can be had because the directory cannot be
+  // written, so nothing could be kept anyway) the file is loaded, or laid down at the
+  // first start, and from then on written after changes. False when another program
+  // holds it; the file is then neither read nor written.
+  bool TakeInstance();
+  // True when varnok.ini exists but could not be read: it is then left as it is, and
+  // nothing of this run is written into it.
+  bool StateFileUnreadable() const { return unreadable_; }
 
   // Paths and URLs. Directories end in "/".
   std::string SiteUrl() const;
@@ -66,10 +88,13 @@ class AppState : public SmallObjectBase {
   std::deque<Message> SystemMessages() const;
 
   // Favorites and history. Adds never create duplicates; out-of-range ids change nothing.
+  // A delete link names its entry by position, so it carries the version of the list
+  // its page showed (`seen`): once the list has changed since, the delete changes
+  // nothing, rather than remove the entry that moved into that place.
   void AddFavorite(const std::string& url);
-  void DeleteFavorite(int index);
+  void DeleteFavorite(int index, std::optional<uint64_t> seen = std::nullopt);
   void AddHistory(const std::string& url);
-  void DeleteHistory(int index);
+  void DeleteHistory(int index, std::optional<uint64_t> seen = std::nullopt);
   void ClearHistory();
 
   // Page writers: scj.htm, menu.htm (false when the page could not be written);
@@ -89,17 +114,28 @@ class AppState : public SmallObjectBase {
   void SetMaximizedPages(bool on) { maximizedPages_.store(on); }
 
   // Writes varnok.ini from the current state (the destructor does this); false when
-  // the file could not be written.
+  // the file could not be written, and when this program may not write it (it does
+  // not hold the instance, or the file could not be read).
   bool Save() const;
 
  private:
+  AppState(const std::string& modulePath, bool takeInstance);
   void Load();
+  void StartSaving();
+  void Changed();
   void AddFavoriteLocked(const std::string& url);
   bool WriteFavoritesPageLocked() const;
   std::string LocalBaseUrlLocked() const;
 
   const std::string commandSecret_;
   mutable std::mutex lock_;
+  mutable std::mutex saving_;  // one write of varnok.ini at a time, so none overtakes a later one
+  platform::ExclusiveFileLock instanceLock_;
+  bool writer_ = false;
+  bool unreadable_ = false;
+  std::unique_ptr<StateSaver> saver_;
+  uint64_t favoritesVersion_ = 0;
+  uint64_t historyVersion_ = 0;
   std::atomic<bool> quit_{false};
   std::string modulePath_;
   std::string port_;

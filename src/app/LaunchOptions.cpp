@@ -22,7 +22,7 @@ LaunchOptions LaunchOptions::Parse(int argc, char** argv) {
     } else if (argument == "--help" || argument == "-h") {
       options.help = true;
     } else if (argument == "-update" && i == argc - 1) {
-      // install mode; the start-up spine reads it from the whole command line
+      options.install = true;
     } else if (options.unknownOption.empty()) {
       options.unknownOption = argument;
     }

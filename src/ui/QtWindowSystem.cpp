@@ -186,3 +186,9 @@ void QtWindowSystem::TellUnwritableProgramDirectory(const std::string& directory
   QMetaObject::invokeMethod(
       this, [this, name] { if (frame_) frame_->tellUnwritableProgramDirectory(name); }, Qt::QueuedConnection);
 }
+
+void QtWindowSystem::TellStateFileUnreadable(const std::string& path) {
+  const QString name = QFile::decodeName(path.c_str());
+  QMetaObject::invokeMethod(
+      this, [this, name] { if (frame_) frame_->tellStateFileUnreadable(name); }, Qt::QueuedConnection);
+}

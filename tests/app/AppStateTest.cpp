@@ -59,7 +59,7 @@ TEST_F(AppStateTest, ReadingRulesOfTheFile) {
                      "[soucangjia]\r\r\nurl1=f\r\r\nurl2=f\r\r\n\r\r\n");
   {
     AppState state(dir / "varnok");
-    EXPECT_EQ(state.HomeUrl(), longValue.substr(0, 258));
+    EXPECT_EQ(state.HomeUrl(), longValue);
     EXPECT_EQ(state.History(), std::vector<std::string>{"a"});  // url3 after a gap is never read
     EXPECT_EQ(state.Favorites(), (std::vector<std::string>{"f", "f"}));  // duplicates kept as loaded
     state.AddFavorite("f");
@@ -77,8 +77,7 @@ TEST_F(AppStateTest, GarbageAndHugeLinesLoadWhatTheyCan) {
   WriteFileOrDie(Ini(), garbage);
   AppState state(dir / "varnok");
   EXPECT_EQ(state.HomeUrl(), Portal());
-  ASSERT_EQ(state.History().size(), 1u);
-  EXPECT_EQ(state.History()[0], std::string(258, 'y'));
+  EXPECT_EQ(state.History(), std::vector<std::string>{Portal()});  // the only entry was too long to keep
   EXPECT_EQ(state.Favorites(), std::vector<std::string>{"ok"});
 }
 

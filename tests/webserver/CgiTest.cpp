@@ -79,10 +79,9 @@ TEST(CgiTest, AProgramInADirectoryWithABlankStartsByItsWholePath) {
   const std::string marker = server.dir() / "split-ran";
   // What a command line split at blanks would start instead.
   WriteProgram(server.root() + "my", "#!/bin/sh\ntouch " + marker + "\n");
-  WriteProgram(server.root() + "my dir/run.cgi", "#!/bin/sh\nprintf '\\r\\n'\nprintf '%s|' \"$0\" \"$#\" \"$@\"\n");
-  EXPECT_EQ(Body(server.Exchange("GET /my%20dir/run.cgi?hello+wor%20ld+%2B HTTP/1.0\r\n\r\n")),
-            server.root() + "my dir/run.cgi|3|hello|wor ld|+|");
-  EXPECT_EQ(Body(server.Exchange("GET /my%20dir/run.cgi HTTP/1.0\r\n\r\n")), server.root() + "my dir/run.cgi|0|");
+  WriteProgram(server.root() + "my dir/run.cgi", "#!/bin/sh\nprintf '\\r\\n'\nprintf '%s|' \"$#\" \"$@\"\n");
+  EXPECT_EQ(Body(server.Exchange("GET /my%20dir/run.cgi?hello+wor%20ld+%2B HTTP/1.0\r\n\r\n")), "3|hello|wor ld|+|");
+  EXPECT_EQ(Body(server.Exchange("GET /my%20dir/run.cgi HTTP/1.0\r\n\r\n")), "0|");
   EXPECT_FALSE(std::filesystem::exists(marker));
 }
 
@@ -124,6 +123,52 @@ TEST(CgiTest, ProgramsOthersCouldChangeOrPlaceAreNotRun) {
   }
   EXPECT_FALSE(std::filesystem::exists(marker));
   EXPECT_EQ(server.Exchange("GET /ours.cgi HTTP/1.0\r\n\r\n"), "HTTP/1.0 200 OK\r\n\r\nran");
+}
+
+// A link at any level of a program's path leads the server where its owner chose: one of
+// another account is never followed, while our own (or the system's) are.
+TEST(CgiTest, ALinkAnywhereOnThePathCountsByItsOwner) {
+  if (!CanActAsOtherAccount()) GTEST_SKIP() << "needs root to place another account's links";
+  LiveServer server;
+  const std::string marker = server.dir() / "ran";
+  WriteProgram(server.root() + "real/cgi-bin/run.cgi", "#!/bin/sh\nprintf '\\r\\nran'\ntouch " + marker + "\n");
+  const std::string real = server.root() + "real/";
+  struct Level {
+    std::string link, target, uri;
+  } levels[] = {{"a", real, "/a/cgi-bin/run.cgi"},
+                {"b/cgi-bin", real + "cgi-bin", "/b/cgi-bin/run.cgi"},
+                {"c/cgi-bin/run.cgi", real + "cgi-bin/run.cgi", "/c/cgi-bin/run.cgi"}};
+  const std::string refused = ErrorAnswer("HTTP/1.0", 403, "Forbidden", "the program may not be run");
+  for (const uid_t owner : {kOtherAccount, geteuid()}) {
+    for (const Level& level : levels) {
+      const std::string link = server.root() + level.link;
+      std::filesystem::remove(link);
+      std::filesystem::create_directories(std::filesystem::path(link).parent_path());
+      ASSERT_EQ(symlink(level.target.c_str(), link.c_str()), 0) << link;
+      ASSERT_EQ(lchown(link.c_str(), owner, owner), 0);
+      const std::string answer = server.Exchange("GET " + level.uri + " HTTP/1.0\r\n\r\n");
+      if (owner == kOtherAccount) {
+        EXPECT_EQ(answer, refused) << level.uri;
+        EXPECT_FALSE(std::filesystem::exists(marker)) << level.uri;
+      } else {
+        EXPECT_EQ(answer, "HTTP/1.0 200 OK\r\n\r\nran") << level.uri;
+      }
+    }
+  }
+}
+
+TEST(CgiTest, APostBodyReachesTheProgramWholeAndAMissingProgramIsNotFound) {
+  LiveServer server;
+  WriteProgram(server.root() + "cgi-bin/count",
+               "#!/bin/sh\nprintf '\\r\\n'\nwc -c | tr -d ' '\necho \"$CONTENT_LENGTH $CONTENT_TYPE\"\n");
+  // Far more than arrives with the request head.
+  const std::string body(300000, 'b');
+  EXPECT_EQ(Body(server.Exchange("POST /cgi-bin/count HTTP/1.0\r\nContent-Type: text/plain\r\nContent-length: " +
+                                 std::to_string(body.size()) + "\r\n\r\n" + body)),
+            "300000\n300000 text/plain\n");
+  EXPECT_EQ(Body(server.Exchange("GET /cgi-bin/count HTTP/1.0\r\n\r\n")), "0\n \n");
+  EXPECT_EQ(server.Exchange("GET /cgi-bin/none?x HTTP/1.0\r\n\r\n"),
+            ErrorAnswer("HTTP/1.0", 404, "Not Found", "there is no such program"));
 }
 
 }  // namespace
