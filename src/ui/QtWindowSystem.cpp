@@ -13,10 +13,11 @@
 
 #include "app/AppState.h"
 #include "platform/ShutdownSignals.h"
+#include "ui/BrowserProfile.h"
 #include "ui/CMainFrame.h"
 #include "ui/CUpdatingDia.h"
 #include "ui/GbkBoundary.h"
-#include "ui/PageSecurity.h"
+#include "ui/SessionRestore.h"
 #include "ui/WindowPlacement.h"
 
 struct QtWindowSystem::Question {
@@ -47,6 +48,7 @@ QtWindowSystem::QtWindowSystem() = default;
 QtWindowSystem::~QtWindowSystem() {
   BeginShutdown();
   delete frame_.data();
+  profile_.reset();
   if (signalFd_ >= 0) close(signalFd_);
 }
 
@@ -54,15 +56,15 @@ bool QtWindowSystem::CreateMainWindow() {
   // The loop ends when the main window closes, not when the last window does: an open
   // question must neither keep the program alive nor end it.
   QApplication::setQuitOnLastWindowClosed(false);
-  // Every page view and side page uses the default profile.
-  page_security::Apply(QWebEngineProfile::defaultProfile(), TheAppState::Instance());
-  frame_ = new CMainFrame(TheAppState::Instance());
+  profile_ = std::make_unique<BrowserProfile>(TheAppState::Instance());
+  frame_ = new CMainFrame(TheAppState::Instance(), profile_->profile());
   connect(frame_, &CMainFrame::closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
   frame_->setGeometry(RestoredFrameGeometry(PrimaryWorkArea()));
   frame_->openNewPageWindow();  // the first, empty page window
   frame_->requestFirstPageEarly();
   frame_->showMaximized();
   frame_->resetMainTitle();
+  session_ = new SessionRestore(frame_, BrowserProfile::DataDirectory() + QStringLiteral("/open-pages"));
   watchShutdownSignals();
   return true;
 }
@@ -83,9 +85,11 @@ void QtWindowSystem::watchShutdownSignals() {
 int QtWindowSystem::RunMessageLoop() {
   if (!frame_) return 1;
   const int result = QApplication::exec();
+  if (session_) session_->endCleanly();
   BeginShutdown();
-  // Page views go before the application object does.
+  // Page views go before their profile, and the profile before the application object.
   delete frame_.data();
+  profile_.reset();
   return result;
 }
 

@@ -14,10 +14,12 @@ class QWidget;
 // "page.N" and "page.N.view" in creation order, a page window's flags including the
 // encoded address of its page ("url=...") and its title as a text flag; the status bar
 // as "status" with its line, the downloads window as "downloads" and each of its rows as
-// "download.N" with ".progress", ".cancel", ".open" and ".folder"; a permission prompt in
-// sight as "prompt" with the feature it asks about (feature=, the engine's number) and
-// the host it shows, and its allow button as "prompt.allow"; the full-screen notice as
-// "fullScreenNotice" with its text.
+// "download.N" with ".progress", ".cancel", ".open" and ".folder". Controls carry
+// "disabled", "focus" and the text of an edit field ("text=..."); page windows their zoom
+// ("zoom=125") and the process that draws the page ("renderer=PID"); overlays over a page
+// are "page.N.<name>"; a permission prompt in sight is "prompt" with the feature it asks
+// about (feature=, the engine's number) and the host it shows, its allow button
+// "prompt.allow"; the full-screen notice "fullScreenNotice" with its text.
 class WidgetMapWriter : public QObject {
   Q_OBJECT
 
@@ -30,6 +32,10 @@ class WidgetMapWriter : public QObject {
   QString Describe() const;
   QString DescribeDownloads() const;
   QString DescribePrompt() const;
+  // The overlays shown over a page (notices, the find bar, the zoom level) with their
+  // named controls, as "page.N.<overlay>" and "page.N.<overlay>.<control>".
+  QString DescribeOverlays(const QString& page, const QWidget* view) const;
+  QString DescribeNamedChildren(const QString& prefix, const QWidget* parent) const;
   void WriteIfChanged();
 
   CMainFrame* frame_;
