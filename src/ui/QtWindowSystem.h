@@ -37,6 +37,7 @@ class QtWindowSystem : public QObject, public WindowSystem {
   void OpenAddresses(const std::vector<std::string>& addresses) override;
   void TellUnwritableStateDirectory(const std::string& directory) override;
   void TellStateFileUnreadable(const std::string& path) override;
+  void TellHandoffUnavailable(const std::string& reason) override;
 
   // Answers every open question Cancel and every later one at once.
   void BeginShutdown();

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 #include <mutex>
+#include <thread>
 
 #include "platform/FileUtil.h"
 #include "platform/HandoffListener.h"
@@ -208,6 +209,33 @@ TEST_F(HandoffListenerTest, OversizedMalformedAndSilentSendersReachNoHandler) {
   EXPECT_TRUE(platform::HandoffSender::Send(socketPath, {"next"}, &answer, &error)) << error;
   close(silent);
   EXPECT_EQ(Received(), std::vector<Items>{{"next"}});
+}
+
+TEST_F(HandoffListenerTest, ASenderGivesUpOnAProgramThatTakesNoConnections) {
+  // A program that stalls (stopped, or flooded) with its queue of connections full.
+  const int stalled = socket(AF_UNIX, SOCK_STREAM, 0);
+  const sockaddr_un address = AddressOf(socketPath);
+  ASSERT_EQ(bind(stalled, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(listen(stalled, 0), 0);
+  std::vector<int> queued;
+  for (int fd; (fd = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0)) >= 0;) {
+    queued.push_back(fd);
+    if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) break;
+  }
+  std::atomic<bool> done{false};
+  bool sent = true;
+  std::string answer, error;
+  std::thread sender([&] {
+    sent = platform::HandoffSender::Send(socketPath, {"http://a/"}, &answer, &error, 300ms);
+    done = true;
+  });
+  const bool gaveUp = WaitUntil([&] { return done.load(); }, 20s);
+  close(stalled);  // frees a sender still waiting, so the test ends either way
+  sender.join();
+  for (int fd : queued) close(fd);
+  EXPECT_TRUE(gaveUp);
+  EXPECT_FALSE(sent);
+  EXPECT_NE(error.find("takes no connections"), std::string::npos) << error;
 }
 
 TEST_F(HandoffListenerTest, AnotherAccountIsNotHeardEvenWhenItCanConnect) {

@@ -18,6 +18,7 @@
 #include "support/ChildProcess.h"
 #include "support/RawHttp.h"
 #include "update/FakeWindows.h"
+#include "update/Md5Hex.h"
 #include "update/LocalSite.h"
 #include "update/TestSigner.h"
 
@@ -279,7 +280,7 @@ TEST_F(UpdateCheckerTest, UnverifiedDownloadsStayOnDiskAndAreNeverOffered) {
 
   // A digest that cannot be computed fails the check.
   UpdateChecker::Options options = Options();
-  options.digest = [](const std::string&, std::string*) { return 1ul; };
+  options.digest = [](const std::string&, const std::function<bool()>&, ProgramDigests*) { return 1ul; };
   site.Put("software/update.xml", Signed("1.0.0.2"));
   EXPECT_FALSE(UpdateChecker(options).Run());
 

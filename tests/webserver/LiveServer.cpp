@@ -40,6 +40,9 @@ int LiveServer::Stop() {
   return result_;
 }
 
+const std::string kOwnPageOk = "HTTP/1.0 200 OK\r\nContent-type: text/html\r\n\r\n";
+const std::string kFileOk = "HTTP/1.0 200 OK\r\nContent-type: text/html\r\nContent-Security-Policy: sandbox\r\n\r\n";
+
 std::string LiveServer::Exchange(const std::string& request) const { return RawHttpExchange(port_, request); }
 
 std::string ErrorAnswer(const std::string& version, int status, const std::string& phrase, const std::string& reason) {

@@ -34,5 +34,10 @@ class LiveServer {
   std::thread thread_;
 };
 
+// The success headers of a page of our own (scj.htm, menu.htm, sysmsg.htm, guanggao.htm)
+// and of every other file, which runs sandboxed.
+extern const std::string kOwnPageOk;
+extern const std::string kFileOk;
+
 // The server's whole error answer as a client of `version` sees it.
 std::string ErrorAnswer(const std::string& version, int status, const std::string& phrase, const std::string& reason);

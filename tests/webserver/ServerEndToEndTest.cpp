@@ -139,7 +139,9 @@ TEST(ServerEndToEndTest, TenThousandRequestsLeaveFilesAndMemoryFlat) {
   const int files = OpenFiles(program.process->pid());
   const long resident = ResidentKiB(program.process->pid());
   EXPECT_EQ(run(10000), 8000);  // the ".ido" that names no command gets no answer
-  EXPECT_LE(OpenFiles(program.process->pid()), files + 2);
+  // Each of the server's 20 threads opens one socket for its owner questions when it first
+  // serves, whichever request that is; beyond those, nothing may stay open.
+  EXPECT_LE(OpenFiles(program.process->pid()), files + 20);
   EXPECT_LE(ResidentKiB(program.process->pid()), resident + 16 * 1024);
   program.process->Signal(SIGTERM);
   EXPECT_EQ(program.process->WaitForExit(20s), 0);

@@ -20,7 +20,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-const std::string kOk = "HTTP/1.0 200 OK\r\nContent-type: text/html\r\n\r\n";
 const std::string kGetA = "GET /a.htm HTTP/1.0\r\n\r\n";
 
 // Shortens the server's patience with clients for the servers made while it exists.
@@ -55,12 +54,12 @@ TEST(SlowClientTest, ClientsDribblingTheirHeadsDelayNobody) {
   for (int line = 0; line < 3; ++line) {
     for (auto& dribbler : dribblers) ASSERT_TRUE(dribbler->Send("X-Line: " + std::to_string(line) + "\r\n"));
     // Every dribbler's head is still open here.
-    EXPECT_EQ(server.Exchange(kGetA), kOk + "A") << "line " << line;
+    EXPECT_EQ(server.Exchange(kGetA), kFileOk + "A") << "line " << line;
     std::this_thread::sleep_for(200ms);
   }
   for (auto& dribbler : dribblers) {
     ASSERT_TRUE(dribbler->Send("\r\n"));
-    EXPECT_EQ(dribbler->ReadAll(), kOk + "A");
+    EXPECT_EQ(dribbler->ReadAll(), kFileOk + "A");
   }
 }
 
@@ -87,7 +86,7 @@ TEST(SlowClientTest, AReaderThatStopsIsDroppedWithoutAnErrorPageInsideTheFile) {
   const std::string file = Pattern(4 << 20);
   WriteFileOrDie(server.root() + "big.htm", file);
   WriteFileOrDie(server.root() + "a.htm", "A");
-  const std::string whole = kOk + file;
+  const std::string whole = kFileOk + file;
 
   // Clients that stop reading, then come back after one to four times the server's
   // patience: whenever they return, they find the file's bytes and nothing else.
@@ -105,7 +104,7 @@ TEST(SlowClientTest, AReaderThatStopsIsDroppedWithoutAnErrorPageInsideTheFile) {
   LoopbackClient gone(server.port(), AF_INET, 4096);
   ASSERT_TRUE(gone.Send("GET /big.htm HTTP/1.0\r\n\r\n"));
   ASSERT_TRUE(gone.Readable(10s));
-  EXPECT_EQ(server.Exchange(kGetA), kOk + "A");
+  EXPECT_EQ(server.Exchange(kGetA), kFileOk + "A");
   std::this_thread::sleep_for(1500ms);
   const std::string late = gone.ReadAll(20s);
   EXPECT_LT(late.size(), whole.size());
@@ -157,10 +156,10 @@ TEST(SlowClientTest, BusyThreadsLeaveNewConnectionsWaitingNotRefused) {
   // Both threads wait for their clients' heads; the third client waits its turn.
   EXPECT_FALSE(third.Readable(300ms));
   ASSERT_TRUE(first.Send("\r\n"));
-  EXPECT_EQ(first.ReadAll(), kOk + "A");
-  EXPECT_EQ(third.ReadAll(), kOk + "A");
+  EXPECT_EQ(first.ReadAll(), kFileOk + "A");
+  EXPECT_EQ(third.ReadAll(), kFileOk + "A");
   ASSERT_TRUE(second.Send("\r\n"));
-  EXPECT_EQ(second.ReadAll(), kOk + "A");
+  EXPECT_EQ(second.ReadAll(), kFileOk + "A");
 }
 
 // Brings the loopback interface of a fresh network namespace up without IPv6; false
@@ -186,7 +185,7 @@ TEST(SlowClientTest, AMachineWithoutIpv6IsServedOn127001Alone) {
     if (!EnterNamespaceWithoutIpv6()) _exit(77);
     LiveServer server;
     WriteFileOrDie(server.root() + "a.htm", "A");
-    _exit(server.Exchange(kGetA) == kOk + "A" && server.Stop() == 0 ? 0 : 1);
+    _exit(server.Exchange(kGetA) == kFileOk + "A" && server.Stop() == 0 ? 0 : 1);
   }
   int status = 0;
   ASSERT_EQ(waitpid(child, &status, 0), child);
@@ -202,7 +201,7 @@ TEST(SlowClientTest, AnswersOnTheIpv6LoopbackAddressToo) {
   LoopbackClient client(server.port(), AF_INET6);
   ASSERT_TRUE(client.connected());
   ASSERT_TRUE(client.Send(kGetA));
-  EXPECT_EQ(client.ReadAll(), kOk + "A");
+  EXPECT_EQ(client.ReadAll(), kFileOk + "A");
 }
 
 TEST(SlowClientTest, ACgiProgramWaitsForItsClientLongerThanTheServerWould) {
