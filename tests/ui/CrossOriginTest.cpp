@@ -53,16 +53,14 @@ std::string HostilePage(int port, const std::string& guess) {
 
 TEST(CrossOriginTest, AHostilePageChangesNothingAndReadsNothing) {
   std::unique_ptr<Program> program;
-  int port = 0;
+  // The page may be asked for before the program's server is up: it waits for its port.
   PageListener site([&](const std::string& path) {
     if (path == "/redirect")
-      return "HTTP/1.0 302 Found\r\nLocation: http://localhost:" + std::to_string(port) +
-             "/clearhis_browser.ido/\r\n\r\n";
-    if (path == "/evil") return PageListener::HtmlAnswer(HostilePage(port, std::string(32, '7')));
+      return "HTTP/1.0 302 Found\r\nLocation: " + program->LocalUrl("/clearhis_browser.ido/") + "\r\n\r\n";
+    if (path == "/evil") return PageListener::HtmlAnswer(HostilePage(program->port.Wait(), std::string(32, '7')));
     return PageListener::HtmlAnswer("ok");
   });
   program = std::make_unique<Program>(site.Url("/evil"));
-  port = program->port;
   program->environment["VARNOK_VERBOSE"] = "1";  // the server logs every request it parses
   WriteFileOrDie(program->dir / "varnok.ini",
                  "[homeurl]\r\nurl1=" + site.Url("/evil") +
@@ -70,7 +68,7 @@ TEST(CrossOriginTest, AHostilePageChangesNothingAndReadsNothing) {
   auto child = program->Start();
   ASSERT_TRUE(WaitUntil([&] { return site.Requested("/report?done"); }, 90s)) << child->Output();
   // A request of our own, which the server must log like any other.
-  RawHttpExchange(port, "GET /sysmsg.htm HTTP/1.0\r\nHost: localhost\r\n\r\n");
+  RawHttpExchange(program->port.Wait(), "GET /sysmsg.htm HTTP/1.0\r\nHost: localhost\r\n\r\n");
   child->Signal(SIGTERM);
   ASSERT_EQ(child->WaitForExit(30s), 0) << child->Output();
 
