@@ -1,6 +1,9 @@
 #include "ui/WidgetMapWriter.h"
 
+#include <QApplication>
+#include <QLabel>
 #include <QMdiArea>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSaveFile>
@@ -88,7 +91,23 @@ QString WidgetMapWriter::Describe() const {
   }
   if (auto* status = frame_->findChild<QStatusBar*>(QString(), Qt::FindDirectChildrenOnly))
     map += Line(QStringLiteral("status"), status, {TextFlag(status->currentMessage())});
-  return map + DescribeDownloads();
+  return map + DescribeDownloads() + DescribePopups();
+}
+
+QString WidgetMapWriter::DescribePopups() const {
+  QString map;
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    if (!widget->isVisible()) continue;
+    if (auto* menu = qobject_cast<QMenu*>(widget)) {
+      QStringList items;
+      for (const QAction* action : menu->actions())
+        if (action->isVisible() && !action->isSeparator()) items << action->text();
+      map += Line(QStringLiteral("menu"), menu, {TextFlag(items.join(QLatin1Char('\n')))});
+    } else if (auto* tip = qobject_cast<QLabel*>(widget); tip && tip->windowType() == Qt::ToolTip) {
+      map += Line(QStringLiteral("tooltip"), tip, {TextFlag(tip->text())});
+    }
+  }
+  return map;
 }
 
 QString WidgetMapWriter::DescribeDownloads() const {

@@ -14,7 +14,8 @@ class QWidget;
 // "page.N" and "page.N.view" in creation order, a page window's flags including the
 // encoded address of its page ("url=..."); the status bar as "status" with its line, the
 // downloads window as "downloads" and each of its rows as "download.N" with ".progress",
-// ".cancel", ".open" and ".folder".
+// ".cancel", ".open" and ".folder"; an open context menu as "menu" with its items and a
+// tooltip on the screen as "tooltip" with its text.
 class WidgetMapWriter : public QObject {
   Q_OBJECT
 
@@ -26,6 +27,7 @@ class WidgetMapWriter : public QObject {
   WidgetMapWriter(CMainFrame* frame, const QString& path);
   QString Describe() const;
   QString DescribeDownloads() const;
+  QString DescribePopups() const;
   void WriteIfChanged();
 
   CMainFrame* frame_;

@@ -253,6 +253,8 @@ void VirtualDesktop::DoubleClick(ScreenPoint at) const {
   Run({"xdotool", "click", "--repeat", "2", "--delay", "80", "1"});
 }
 
+std::string VirtualDesktop::ClipboardText() const { return Run({"xclip", "-o", "-selection", "clipboard"}); }
+
 std::optional<ScreenImage> VirtualDesktop::Screenshot() const {
   TempDir dir;
   const std::string path = dir / "screen.ppm";

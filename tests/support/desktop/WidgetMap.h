@@ -17,7 +17,9 @@
 // "url=<the page's encoded address>" (page windows). Also "status" (the status bar, its
 // line as a text flag), "downloads" (the downloads window) and per download "download.N"
 // (flags: running, finished, cancelled or failed; received=, total=, and the file's path
-// as a text flag) with ".progress" (value=, maximum=), ".cancel", ".open" and ".folder".
+// as a text flag) with ".progress" (value=, maximum=), ".cancel", ".open" and ".folder";
+// an open context menu as "menu" (its items, one per line, as the text flag) and a
+// tooltip on the screen as "tooltip" (its text).
 class WidgetMap {
  public:
   struct Entry {
