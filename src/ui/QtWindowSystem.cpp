@@ -36,9 +36,8 @@ QMessageBox* NewOkCancelBox(const QString& text, const QString& caption) {
 }
 
 // Every page view uses the default profile; the guard lives as long as it does.
-void InstallLocalServerGuard() {
+void InstallLocalServerGuard(const AppState& state) {
   QWebEngineProfile* profile = QWebEngineProfile::defaultProfile();
-  const AppState& state = TheAppState::Instance();
   auto port = [&state] { return std::atoi(state.Port().c_str()); };
   profile->setUrlRequestInterceptor(
       new LocalServerGuard(port, QString::fromStdString(state.ModuleDirectory()), profile));
@@ -52,7 +51,9 @@ WorkArea PrimaryWorkArea() {
 
 }  // namespace
 
-QtWindowSystem::QtWindowSystem() = default;
+QtWindowSystem::QtWindowSystem(AppState* state) : state_(state) {}
+
+AppState& QtWindowSystem::state() const { return state_ ? *state_ : TheAppState::Instance(); }
 
 QtWindowSystem::~QtWindowSystem() {
   BeginShutdown();
@@ -64,8 +65,8 @@ bool QtWindowSystem::CreateMainWindow() {
   // The loop ends when the main window closes, not when the last window does: an open
   // question must neither keep the program alive nor end it.
   QApplication::setQuitOnLastWindowClosed(false);
-  InstallLocalServerGuard();
-  frame_ = new CMainFrame(TheAppState::Instance());
+  InstallLocalServerGuard(state());
+  frame_ = new CMainFrame(state());
   connect(frame_, &CMainFrame::closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
   frame_->setGeometry(RestoredFrameGeometry(PrimaryWorkArea()));
   frame_->openNewPageWindow();  // the first, empty page window

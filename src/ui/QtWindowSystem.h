@@ -9,6 +9,7 @@
 #include "ui/CMainFrame.h"
 #include "ui/CUpdatingDia.h"
 
+class AppState;
 class QMessageBox;
 class QSocketNotifier;
 
@@ -21,7 +22,8 @@ class QtWindowSystem : public QObject, public WindowSystem {
   Q_OBJECT
 
  public:
-  QtWindowSystem();
+  // The windows show `state`; without one, the process's own state.
+  explicit QtWindowSystem(AppState* state = nullptr);
   ~QtWindowSystem() override;
 
   bool CreateMainWindow() override;
@@ -43,7 +45,9 @@ class QtWindowSystem : public QObject, public WindowSystem {
   struct Question;
   void showQuestion(const std::shared_ptr<Question>& question);
   void watchShutdownSignals();
+  AppState& state() const;
 
+  AppState* state_;
   QPointer<CMainFrame> frame_;
   QPointer<CUpdatingDia> installing_;
   QSocketNotifier* signalNotifier_ = nullptr;
