@@ -3,25 +3,29 @@
 
 #include "DesktopTest.h"
 #include "support/ChildProcess.h"
+#include "support/OtherAccount.h"
 #include "support/TempDir.h"
 
 using namespace std::chrono_literals;
 
 namespace {
 
-constexpr uid_t kNobody = 65534;
-
 // The program installed by root and started by a person of another account, who may
-// read and run it but not write beside it.
+// read and run it but not write beside it. An account that is not root cannot act as
+// another, and plays the person itself, in a program directory it has made read-only.
 class UnwritableDirectoryTest : public DesktopTest {
  protected:
   void SetUp() override {
     DesktopTest::SetUp();
+    if (!CanActAsOtherAccount()) return;
     ASSERT_EQ(chmod(program.dir().path().c_str(), 0755), 0);
-    ASSERT_EQ(chown(program.scratch().path().c_str(), kNobody, kNobody), 0);
-    ASSERT_EQ(chown(home.path().c_str(), kNobody, kNobody), 0);
+    ASSERT_EQ(chown(program.scratch().path().c_str(), kOtherAccount, kOtherAccount), 0);
+    ASSERT_EQ(chown(home.path().c_str(), kOtherAccount, kOtherAccount), 0);
     program.environment()["HOME"] = home.path();
     program.commandPrefix() = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+  }
+  void LockProgramDirectory() {
+    if (!CanActAsOtherAccount()) ASSERT_EQ(chmod(program.dir().path().c_str(), 0555), 0);
   }
 
   TempDir home;
@@ -30,6 +34,7 @@ class UnwritableDirectoryTest : public DesktopTest {
 TEST_F(UnwritableDirectoryTest, IsSaidAtStartAndTheProgramKeepsBrowsingWithoutClaimingToSave) {
   program.WriteIni(site.Url("/home"), {site.Url("/kept")});
   const std::string iniBefore = program.Ini();
+  LockProgramDirectory();
   ASSERT_TRUE(program.Start()) << program.Output();
   ASSERT_TRUE(site.WaitForRequests("/home")) << program.Output();
 
