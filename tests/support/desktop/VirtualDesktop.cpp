@@ -153,7 +153,9 @@ std::map<std::string, std::string> VirtualDesktop::Environment() const {
 std::string VirtualDesktop::Run(const std::vector<std::string>& argv, int* status,
                                 std::chrono::milliseconds timeout) const {
   int fd = -1;
-  const pid_t pid = Spawn(argv, {{"DISPLAY", display_}}, &fd);
+  // Window names and the clipboard are UTF-8, which the tools decode by the locale,
+  // whatever locale the test itself runs in.
+  const pid_t pid = Spawn(argv, {{"DISPLAY", display_}, {"LC_ALL", "C.UTF-8"}}, &fd);
   if (pid < 0) {
     if (status) *status = -1;
     return std::string();
