@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Makes varnok this account's web browser: web pages (text/html, application/xhtml+xml)
 # and http/https links from other programs then open in varnok. Run it after
-# `cmake --install build --prefix ~/.local` (or give the prefix used: register-browser.sh PREFIX).
+# `cmake --install build --prefix ~/.local` (or give the prefix used: register-browser.sh PREFIX;
+# /usr for the Debian package).
 set -euo pipefail
 
 prefix="${1:-$HOME/.local}"
@@ -23,8 +24,11 @@ case ":${XDG_DATA_DIRS:-/usr/local/share:/usr/share}:${XDG_DATA_HOME:-$HOME/.loc
   *) export XDG_DATA_DIRS="$prefix/share:${XDG_DATA_DIRS:-/usr/local/share:/usr/share}" ;;
 esac
 
-command -v update-desktop-database >/dev/null && update-desktop-database "$applications" || true
-command -v gtk-update-icon-cache >/dev/null && gtk-update-icon-cache -q -t "$prefix/share/icons/hicolor" || true
+# The caches of a system prefix are the package manager's to refresh.
+if [ -w "$applications" ]; then
+  command -v update-desktop-database >/dev/null && update-desktop-database "$applications" || true
+  command -v gtk-update-icon-cache >/dev/null && gtk-update-icon-cache -q -t "$prefix/share/icons/hicolor" || true
+fi
 
 xdg-mime default "$entry" text/html application/xhtml+xml x-scheme-handler/http x-scheme-handler/https
 xdg-settings set default-web-browser "$entry"

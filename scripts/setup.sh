@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs every Debian package varnok needs to build, run and test, when missing.
+# Installs every Debian package varnok needs to build, run and test, and the packages
+# named as arguments, when missing.
 set -euo pipefail
 
 PACKAGES=(
@@ -15,6 +16,7 @@ PACKAGES=(
   python3 procps
   clang libclang-rt-14-dev
   apache2-utils nginx-light
+  "$@"
 )
 
 missing=()

@@ -34,8 +34,7 @@ int main(int argc, char** argv) {
   const LaunchOptions options = LaunchOptions::Parse(argc, argv);
   if (options.help) return std::fputs(HelpText().c_str(), stdout) < 0 ? 1 : 0;
   if (options.version) return std::fputs(VersionText().c_str(), stdout) < 0 ? 1 : 0;
-  const std::string commandLine = JoinCommandLine(argc, argv);
-  if (!options.unknownOption.empty() && !IsInstallModeCommandLine(commandLine)) {
+  if (!options.unknownOption.empty() && !options.install) {
     std::fprintf(stderr, "varnok: unknown option %s (varnok --help lists the options)\n", options.unknownOption.c_str());
     return 2;
   }
@@ -47,10 +46,10 @@ int main(int argc, char** argv) {
   std::vector<std::string> addresses = LaunchAddresses(options);
 #ifdef VARNOK_WITH_UI
   // An installer started where no display is reachable still installs, without its window.
-  const bool windowless = options.headless || (IsInstallModeCommandLine(commandLine) && !DisplayAvailable());
-  if (!windowless) return RunQtShell(argc, argv, commandLine, std::move(addresses));
+  const bool windowless = options.headless || (options.install && !DisplayAvailable());
+  if (!windowless) return RunQtShell(argc, argv, options.install, std::move(addresses));
 #endif
   HeadlessWindowSystem windows;
-  VarnokApp app(windows, commandLine, std::move(addresses));
+  VarnokApp app(windows, options.install, std::move(addresses));
   return app.Run();
 }

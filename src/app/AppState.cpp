@@ -6,6 +6,7 @@
 #include "app/GbkText.h"
 #include "app/HomeAddress.h"
 #include "app/IniFile.h"
+#include "app/StateSaver.h"
 #include "app/WindowSystem.h"
 #include "pages/FavoritesPage.h"
 #include "pages/MenuPage.h"
@@ -29,6 +30,9 @@ bool Contains(const std::vector<std::string>& list, const std::string& value) {
   return false;
 }
 
+// The pages the program writes, and so serves from the state directory.
+const char* const kGeneratedPages[] = {"scj.htm", "menu.htm", "sysmsg.htm"};
+
 template <class Container>
 void DropOldest(Container& list, size_t limit) {
   while (list.size() > limit) list.pop_front();
@@ -36,26 +40,41 @@ void DropOldest(Container& list, size_t limit) {
 
 }  // namespace
 
-AppState::AppState() : AppState(platform::ExecutablePath()) {}
+AppState::AppState() : AppState(platform::ExecutablePath(), false) {}
 
-AppState::AppState(const std::string& modulePath)
+AppState::AppState(const std::string& modulePath) : AppState(modulePath, true) {}
+
+AppState::AppState(const std::string& modulePath, bool takeInstance)
     : commandSecret_(platform::RandomHex(16)),
       modulePath_(modulePath),
+      stateDirectory_(::StateDirectory::For(DirectoryOf(modulePath))),
       port_(config::ConfiguredPort()),
       pathLabels_{gbk::kLabelRootView, gbk::kLabelBrowsing, gbk::kLabelOpenPage, gbk::kLabelSearchEngine} {
   const std::string portal = config::PortalUrl();
   currentUrl_ = homeUrl_ = portal;
   history_ = {portal};
   favorites_ = {portal};
-  Load();
   maximizedPages_ = false;
+  if (takeInstance) TakeInstance();
 }
 
 AppState::~AppState() {
+  saver_.reset();
   // The last word of the run: a loss is said, never passed over.
-  if (!Save())
+  if (writer_ && !Save())
     std::fprintf(stderr, "varnok: %s could not be written: this run's favorites, history and home page are lost\n",
                  IniPath().c_str());
+}
+
+bool AppState::TakeInstance() {
+  if (writer_ || unreadable_) return true;
+  const std::string path = IniPath();
+  if (instanceLock_.Take(DirectoryOf(path) + "varnok.lock") == platform::ExclusiveFileLock::Outcome::kHeldElsewhere)
+    return false;
+  Load();
+  writer_ = !unreadable_;
+  if (writer_) StartSaving();
+  return true;
 }
 
 void AppState::Load() {
@@ -66,17 +85,44 @@ void AppState::Load() {
     return;
   }
   IniFile ini;
-  IniFile::Load(path, &ini);
-  std::string home = ini.Get("homeurl", "url1");
+  // A file that is there but cannot be read holds what the person kept: it is never
+  // replaced by the defaults.
+  if (!IniFile::Load(path, &ini)) {
+    unreadable_ = true;
+    return;
+  }
+  std::vector<std::string> tooLong;
+  std::string home = ini.Get("homeurl", "url1", &tooLong);
   // A home address that could run in the open page (left by an older version) is dropped.
   if (!home.empty() && HomeAddress::IsAcceptable(home)) currentUrl_ = homeUrl_ = home;
-  std::vector<std::string> history = ini.UrlList("history");
+  std::vector<std::string> history = ini.UrlList("history", &tooLong);
   if (!history.empty()) history_ = std::move(history);
-  std::vector<std::string> favorites = ini.UrlList("soucangjia");
+  std::vector<std::string> favorites = ini.UrlList("soucangjia", &tooLong);
   if (!favorites.empty()) favorites_ = std::move(favorites);
+  for (const std::string& key : tooLong)
+    std::fprintf(stderr, "varnok: %s: %s is longer than %zu bytes and was left out\n", path.c_str(), key.c_str(),
+                 IniFile::kMaxValueLength);
+}
+
+void AppState::StartSaving() {
+  constexpr std::chrono::milliseconds kSpacing{500};
+  saver_ = std::make_unique<StateSaver>(
+      [this, told = false]() mutable {
+        if (Save() || told) return;
+        told = true;
+        std::fprintf(stderr, "varnok: %s could not be written; it is tried again at the next change\n",
+                     IniPath().c_str());
+      },
+      kSpacing);
+}
+
+void AppState::Changed() {
+  if (saver_) saver_->Changed();
 }
 
 bool AppState::Save() const {
+  if (!writer_) return false;
+  std::lock_guard<std::mutex> one(saving_);
   std::string bytes;
   {
     std::lock_guard<std::mutex> hold(lock_);
@@ -109,10 +155,16 @@ std::string AppState::LocalBaseUrl() const {
 
 std::string AppState::LocalBaseUrlLocked() const { return "http://localhost:" + port_ + "/"; }
 std::string AppState::ExitUrl() const { return LocalBaseUrl() + "exit.ido"; }
-std::string AppState::FavoritesPagePath() const { return ModuleDirectory() + "scj.htm"; }
-std::string AppState::MenuPagePath() const { return ModuleDirectory() + "menu.htm"; }
-std::string AppState::SystemMessagePagePath() const { return ModuleDirectory() + "sysmsg.htm"; }
-std::string AppState::IniPath() const { return ModuleDirectory() + "varnok.ini"; }
+std::string AppState::FavoritesPagePath() const { return StateDirectory() + "scj.htm"; }
+std::string AppState::MenuPagePath() const { return StateDirectory() + "menu.htm"; }
+std::string AppState::SystemMessagePagePath() const { return StateDirectory() + "sysmsg.htm"; }
+std::string AppState::IniPath() const { return StateDirectory() + "varnok.ini"; }
+
+std::string AppState::GeneratedPagePath(const std::string& name) const {
+  for (const char* page : kGeneratedPages)
+    if (name == page) return StateDirectory() + name;
+  return std::string();
+}
 std::string AppState::UpdateXmlUrl() const { return SiteUrl() + "software/" + "update.xml"; }
 std::string AppState::UpdateExeUrl() const { return SiteUrl() + "software/" + "varnok"; }
 std::string AppState::PortalNavigationUrl() const {
@@ -145,8 +197,11 @@ std::string AppState::HomeUrl() const {
 }
 
 void AppState::SetHomeUrl(const std::string& url) {
-  std::lock_guard<std::mutex> hold(lock_);
-  homeUrl_ = url;
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    homeUrl_ = url;
+  }
+  Changed();
 }
 
 std::vector<std::string> AppState::Favorites() const {
@@ -175,28 +230,49 @@ void AppState::AddFavorite(const std::string& url) {
 }
 
 void AppState::AddFavoriteLocked(const std::string& url) {
-  if (!Contains(favorites_, url) && !url.empty()) favorites_.insert(favorites_.begin(), url);
+  if (!Contains(favorites_, url) && !url.empty()) {
+    favorites_.insert(favorites_.begin(), url);
+    ++favoritesVersion_;
+    Changed();
+  }
   WriteFavoritesPageLocked();
 }
 
-void AppState::DeleteFavorite(int index) {
+void AppState::DeleteFavorite(int index, std::optional<uint64_t> seen) {
   std::lock_guard<std::mutex> hold(lock_);
-  if (EraseAt(favorites_, index)) AddFavoriteLocked(std::string());
+  if (seen && *seen != favoritesVersion_) return;
+  if (!EraseAt(favorites_, index)) return;
+  ++favoritesVersion_;
+  Changed();
+  AddFavoriteLocked(std::string());
 }
 
 void AppState::AddHistory(const std::string& url) {
-  std::lock_guard<std::mutex> hold(lock_);
-  if (!Contains(history_, url)) history_.insert(history_.begin(), url);
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    if (Contains(history_, url)) return;
+    history_.insert(history_.begin(), url);
+    ++historyVersion_;
+  }
+  Changed();
 }
 
-void AppState::DeleteHistory(int index) {
-  std::lock_guard<std::mutex> hold(lock_);
-  EraseAt(history_, index);
+void AppState::DeleteHistory(int index, std::optional<uint64_t> seen) {
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    if ((seen && *seen != historyVersion_) || !EraseAt(history_, index)) return;
+    ++historyVersion_;
+  }
+  Changed();
 }
 
 void AppState::ClearHistory() {
-  std::lock_guard<std::mutex> hold(lock_);
-  std::vector<std::string>().swap(history_);
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    std::vector<std::string>().swap(history_);
+    ++historyVersion_;
+  }
+  Changed();
 }
 
 bool AppState::WriteFavoritesPage() {
@@ -205,14 +281,14 @@ bool AppState::WriteFavoritesPage() {
 }
 
 bool AppState::WriteFavoritesPageLocked() const {
-  return platform::WriteFileAtomically(FavoritesPagePath(),
-                                       FavoritesPage::Render(favorites_, LocalBaseUrlLocked(), commandSecret_));
+  return platform::WriteFileAtomically(
+      FavoritesPagePath(), FavoritesPage::Render(favorites_, LocalBaseUrlLocked(), commandSecret_, favoritesVersion_));
 }
 
 bool AppState::WriteMenuPage() {
   std::lock_guard<std::mutex> hold(lock_);
-  return platform::WriteFileAtomically(MenuPagePath(),
-                                       MenuPage::Render(homeUrl_, history_, LocalBaseUrlLocked(), commandSecret_));
+  return platform::WriteFileAtomically(
+      MenuPagePath(), MenuPage::Render(homeUrl_, history_, LocalBaseUrlLocked(), commandSecret_, historyVersion_));
 }
 
 void AppState::WriteCommandPages() {
@@ -221,7 +297,9 @@ void AppState::WriteCommandPages() {
 }
 
 void AppState::RemoveLeftoverTemporaryFiles() const {
-  platform::RemoveLeftoverTemporaryFiles(ModuleDirectory(), {"varnok.ini", "scj.htm", "menu.htm", "sysmsg.htm"});
+  std::vector<std::string> names(std::begin(kGeneratedPages), std::end(kGeneratedPages));
+  names.push_back("varnok.ini");
+  platform::RemoveLeftoverTemporaryFiles(StateDirectory(), names);
 }
 
 void AppState::AddSystemMessage(const std::string& sender, const std::string& text) {

@@ -41,7 +41,11 @@ std::string_view ReadValue(std::string_view raw) {
   return value;
 }
 
-std::string Cut(std::string_view value) { return std::string(value.substr(0, IniFile::kMaxValueLength)); }
+bool Fits(std::string_view value) { return value.size() <= IniFile::kMaxValueLength; }
+
+void NoteTooLong(std::vector<std::string>* tooLong, std::string_view section, std::string_view key) {
+  if (tooLong) tooLong->push_back("[" + std::string(section) + "] " + std::string(key));
+}
 
 // n for a key spelled "url<n>" (any letter case, n from 1 without leading zeros and at
 // most `limit`), 0 for every other key.
@@ -122,7 +126,7 @@ const std::string_view* IniFile::Find(std::string_view section) const {
   return found == sections_.end() ? nullptr : &found->second;
 }
 
-std::string IniFile::Get(std::string_view section, std::string_view key) const {
+std::string IniFile::Get(std::string_view section, std::string_view key, std::vector<std::string>* tooLong) const {
   const std::string_view* body = Find(section);
   std::optional<std::string_view> value;
   if (body)
@@ -130,10 +134,13 @@ std::string IniFile::Get(std::string_view section, std::string_view key) const {
       if (SameName(k, key)) value = v;
       return !value;
     });
-  return value ? Cut(*value) : std::string();
+  if (!value) return std::string();
+  if (Fits(*value)) return std::string(*value);
+  NoteTooLong(tooLong, section, key);
+  return std::string();
 }
 
-std::vector<std::string> IniFile::UrlList(std::string_view section) const {
+std::vector<std::string> IniFile::UrlList(std::string_view section, std::vector<std::string>* tooLong) const {
   std::vector<std::string> values;
   const std::string_view* body = Find(section);
   if (!body) return values;
@@ -141,18 +148,22 @@ std::vector<std::string> IniFile::UrlList(std::string_view section) const {
   // order, so each key is usually the next one wanted. A key that comes early waits
   // aside until its turn; a later repeat of a taken key is ignored (the first wins).
   std::unordered_map<size_t, std::string_view> early;
+  size_t next = 1;
   bool ended = false;
   auto take = [&](std::string_view value) {
     ended = value.empty();
-    if (!ended) values.push_back(Cut(value));
+    if (!ended && Fits(value))
+      values.emplace_back(value);
+    else if (!ended)
+      NoteTooLong(tooLong, section, "url" + std::to_string(next));
+    ++next;
   };
   ForEachEntry(*body, [&](std::string_view key, std::string_view value) {
     const size_t n = UrlKeyNumber(key, body->size());
-    if (n == values.size() + 1) {
+    if (n == next) {
       take(value);
-      for (auto waiting = early.end(); !ended && (waiting = early.find(values.size() + 1)) != early.end();)
-        take(waiting->second);
-    } else if (n > values.size() + 1) {
+      for (auto waiting = early.end(); !ended && (waiting = early.find(next)) != early.end();) take(waiting->second);
+    } else if (n > next) {
       early.emplace(n, value);
     }
     return !ended;

@@ -10,25 +10,29 @@
 // section of a name counts (a later one of the same name is skipped whole) and within
 // it the first occurrence of a key wins; white space (CR included) around names and
 // values is ignored, so CR LF and CR CR LF line ends read alike; a value ends at a NUL
-// byte, loses one pair of enclosing quotes (' or ") and is cut at kMaxValueLength bytes.
+// byte and loses one pair of enclosing quotes (' or "). A value longer than
+// kMaxValueLength bytes is left out whole: the classic reader cut it, often inside a
+// character, and the cut address was saved so.
 //
 // The parsed file keeps its bytes and only notes where each section's lines lie; a
 // look-up reads those lines again, so loading a list of any length costs two passes
 // over its lines and no allocation per key.
 class IniFile {
  public:
-  static constexpr size_t kMaxValueLength = 258;
+  static constexpr size_t kMaxValueLength = 8192;
 
   // Parses file bytes; lines that are neither a section header nor key=value are skipped.
   static IniFile Parse(std::string bytes);
   // Reads the file at `path`; false (and an empty IniFile) when it cannot be read.
   static bool Load(const std::string& path, IniFile* out);
 
-  // The value of section/key cut to kMaxValueLength bytes, or empty when missing.
-  std::string Get(std::string_view section, std::string_view key) const;
+  // The value of section/key, or empty when missing. `tooLong`, when given, receives
+  // "[section] key" for each value left out for its length.
+  std::string Get(std::string_view section, std::string_view key, std::vector<std::string>* tooLong = nullptr) const;
 
-  // Values of url1, url2, ... of a section, stopping at the first missing or empty key.
-  std::vector<std::string> UrlList(std::string_view section) const;
+  // Values of url1, url2, ... of a section, stopping at the first missing or empty key;
+  // a value left out for its length ends nothing, the next key follows.
+  std::vector<std::string> UrlList(std::string_view section, std::vector<std::string>* tooLong = nullptr) const;
 
  private:
   // Calls visit(key, value) for each key=value line of a section body, in file order.

@@ -22,7 +22,7 @@ LaunchOptions LaunchOptions::Parse(int argc, char** argv) {
     } else if (argument == "--help" || argument == "-h") {
       options.help = true;
     } else if (argument == "-update" && i == argc - 1) {
-      // install mode; the start-up spine reads it from the whole command line
+      options.install = true;
     } else if (options.unknownOption.empty()) {
       options.unknownOption = argument;
     }
@@ -59,7 +59,8 @@ std::string HelpText() {
          "                           successful check (default 3000, 3600000, 86400000 ms)\n"
          "  VARNOK_UPDATE_PAUSE_MS   pause at the start of each update check (default 5000)\n"
          "  VARNOK_INSTALL_RETRY_MS  install mode: wait between its copy attempts (default 500)\n"
-         "  VARNOK_UPDATE_PUBLIC_KEY Base64 of the Ed25519 key updates must be signed with\n"
+         "  VARNOK_UPDATE_PUBLIC_KEY\n"
+         "                           Base64 of the Ed25519 key updates must be signed with\n"
          "                           (set but empty: no updates)\n"
          "  VARNOK_UPDATE_AUTO_ACCEPT=1  tests only: --headless answers the update question OK\n"
          "  VARNOK_RECV_TIMEOUT_MS   the server drops a client whose request head takes\n"
@@ -68,5 +69,14 @@ std::string HelpText() {
          "  VARNOK_WIDGET_MAP        tests only: a file where the window reports its widgets\n"
          "  JAWS_DOCUMENT_ROOT, JAWS_CGI_PATH, JAWS_USER_DIR\n"
          "                           the embedded server's files\n"
-         "  XDG_RUNTIME_DIR          where the running program listens for later launches\n";
+         "  XDG_RUNTIME_DIR          where the running program listens for later launches\n"
+         "  XDG_DATA_HOME            holds the data directory below (default ~/.local/share)\n"
+         "\n"
+         "Files:\n"
+         "  varnok.ini (favorites, history, home page), the generated pages scj.htm,\n"
+         "  menu.htm and sysmsg.htm, and downloaded updates in update/ are kept beside the\n"
+         "  program when its directory can be written by this account. Otherwise (a shared\n"
+         "  installation, such as a package, or any program directory below /usr) they are\n"
+         "  kept in the data directory $XDG_DATA_HOME/varnok/, and self-update is off: the\n"
+         "  package manager updates the program.\n";
 }

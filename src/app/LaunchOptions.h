@@ -8,13 +8,16 @@ struct LaunchOptions {
   bool verbose = false;
   bool version = false;
   bool help = false;
+  // The install switch: the last argument is exactly "-update" (an address that ends
+  // in "-update" is an address).
+  bool install = false;
   // The addresses to open, as given (the arguments that are not options).
   std::vector<std::string> addresses;
   // The first argument that looks like an option but is none; empty when all are known.
   std::string unknownOption;
 
   // Reads argv. "--" ends the options: what follows is an address even when it begins
-  // with "-". The install switch "-update" at the very end is left to install mode.
+  // with "-".
   static LaunchOptions Parse(int argc, char** argv);
 };
 

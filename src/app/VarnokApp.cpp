@@ -1,9 +1,10 @@
 #include "app/VarnokApp.h"
 
+#include <chrono>
 #include <cstdio>
+#include <thread>
 
 #include "app/AppState.h"
-#include "app/CommandLine.h"
 #include "app/Config.h"
 #include "app/ExternalAddress.h"
 #include "app/GbkText.h"
@@ -25,8 +26,8 @@ namespace {
 const char kExecutableName[] = "varnok";
 }  // namespace
 
-VarnokApp::VarnokApp(WindowSystem& windows, std::string commandLine, std::vector<std::string> addresses)
-    : windows_(windows), commandLine_(std::move(commandLine)) {
+VarnokApp::VarnokApp(WindowSystem& windows, bool install, std::vector<std::string> addresses)
+    : windows_(windows), install_(install) {
   for (std::string& address : addresses) {
     if (!external_address::IsOpenable(address))
       std::fprintf(stderr, "varnok: not opened, only web and file addresses are: %s\n",
@@ -47,9 +48,15 @@ bool VarnokApp::AnotherInstanceRuns() {
 
 bool VarnokApp::InitInstance() {
   WindowSystem::SetCurrent(&windows_);
-  if (IsInstallModeCommandLine(commandLine_) && RunInstallMode(windows_) == InstallOutcome::kFinished) return false;
-  if (AnotherInstanceRuns()) {
-    HandOverToRunningInstance();
+  if (install_ && RunInstallMode(windows_) == InstallOutcome::kFinished) return false;
+  // A copy elsewhere serving the same site, or a program of this directory (which the
+  // process names cannot tell when the executable was replaced): this launch hands
+  // over and never reads nor writes the state.
+  const bool anotherCopy = AnotherInstanceRuns();
+  if (anotherCopy || !TheAppState::Instance().TakeInstance()) {
+    if (!HandOverToRunningInstance() && !anotherCopy)
+      std::fprintf(stderr, "varnok: another varnok keeps its state in %s and cannot be reached; this one ends\n",
+                   TheAppState::Instance().StateDirectory().c_str());
     return false;
   }
   if (!windows_.CreateMainWindow()) return false;
@@ -65,14 +72,23 @@ bool VarnokApp::InitInstance() {
   TheUpdateWorker::Instance().start();
   TheAppState::Instance().AddSystemMessage(gbk::kSystemSender, gbk::kStartupMessage);
   OpenLaunchAddresses();
-  TellIfProgramDirectoryUnwritable();
+  TellIfStateIsNotKept();
   return true;
 }
 
-void VarnokApp::HandOverToRunningInstance() const {
-  // A running program that cannot be reached keeps the classic silent exit.
-  if (InstanceHandoff::HandOver(addresses_) == InstanceHandoff::Outcome::kNoWindow && !addresses_.empty())
+bool VarnokApp::HandOverToRunningInstance() const {
+  // Two launches at once: the one that took the state may still be building its
+  // window, and listens for later launches right after; it is given a moment.
+  constexpr auto kStartingTime = std::chrono::seconds(10);
+  const auto deadline = std::chrono::steady_clock::now() + kStartingTime;
+  InstanceHandoff::Outcome outcome = InstanceHandoff::HandOver(addresses_);
+  while (outcome == InstanceHandoff::Outcome::kUnreachable && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    outcome = InstanceHandoff::HandOver(addresses_);
+  }
+  if (outcome == InstanceHandoff::Outcome::kNoWindow && !addresses_.empty())
     std::fputs("varnok: the running varnok has no window (--headless); the addresses were not opened\n", stderr);
+  return outcome != InstanceHandoff::Outcome::kUnreachable;
 }
 
 void VarnokApp::OpenLaunchAddresses() const {
@@ -83,14 +99,22 @@ void VarnokApp::OpenLaunchAddresses() const {
     std::fputs("varnok: without a window (--headless) the addresses are not opened\n", stderr);
 }
 
-void VarnokApp::TellIfProgramDirectoryUnwritable() const {
-  const std::string directory = TheAppState::Instance().ModuleDirectory();
+void VarnokApp::TellIfStateIsNotKept() const {
+  const AppState& state = TheAppState::Instance();
+  if (state.StateFileUnreadable()) {
+    std::fprintf(stderr,
+                 "varnok: %s cannot be read: it is left as it is, the defaults are used, and this run's "
+                 "favorites, history and home page will not be saved\n",
+                 state.IniPath().c_str());
+    windows_.TellStateFileUnreadable(state.IniPath());
+  }
+  const std::string directory = state.StateDirectory();
   if (platform::DirectoryWritable(directory)) return;
   std::fprintf(stderr,
-               "varnok: the program directory %s cannot be written: favorites, history and the home page "
+               "varnok: the state directory %s cannot be written: favorites, history and the home page "
                "will not be saved, and the local pages cannot be shown\n",
                directory.c_str());
-  windows_.TellUnwritableProgramDirectory(directory);
+  windows_.TellUnwritableStateDirectory(directory);
 }
 
 int VarnokApp::ExitInstance() {

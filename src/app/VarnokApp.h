@@ -9,13 +9,14 @@ class WindowSystem;
 // The start-up and shutdown spine of the program.
 class VarnokApp {
  public:
+  // `install`: started as an update's installer (the last argument was "-update").
   // `addresses` (GBK) are opened after the home page, each in a page window of its own.
-  VarnokApp(WindowSystem& windows, std::string commandLine, std::vector<std::string> addresses = {});
+  VarnokApp(WindowSystem& windows, bool install, std::vector<std::string> addresses = {});
 
-  // Start-up: install mode, the single-instance check (a later launch hands its
-  // addresses to the running program), the main window, then the state, the
-  // dispatcher, both workers and the first system message. False when the program is
-  // not to run (installer done, another instance serving, no window).
+  // Start-up: install mode, the single instance (decided before the state is read; a
+  // later launch hands its addresses to the running program), the state, the main
+  // window, then the dispatcher, both workers and the first system message. False when
+  // the program is not to run (installer done, another instance serving, no window).
   bool InitInstance();
   // Shutdown: quit flag, wake the server, stop the updater, launch a pending update.
   int ExitInstance();
@@ -26,12 +27,13 @@ class VarnokApp {
   static bool AnotherInstanceRuns();
 
  private:
-  void HandOverToRunningInstance() const;
+  // False when the running program could not be reached.
+  bool HandOverToRunningInstance() const;
   void OpenLaunchAddresses() const;
-  void TellIfProgramDirectoryUnwritable() const;
+  void TellIfStateIsNotKept() const;
 
   WindowSystem& windows_;
-  std::string commandLine_;
+  bool install_;
   std::vector<std::string> addresses_;
   InstanceHandoff handoff_;
 };

@@ -38,9 +38,12 @@ class WindowSystem {
   // everything already queued, and brings the main window to the front; with no
   // address only the latter. Safe from any thread, never waits.
   virtual void OpenAddresses(const std::vector<std::string>& /*addresses*/) {}
-  // Tells the person, without waiting for an answer, that the program directory cannot
-  // be written, so nothing of this run will be kept.
-  virtual void TellUnwritableProgramDirectory(const std::string& /*directory*/) {}
+  // Tells the person, without waiting for an answer, that the state directory cannot be
+  // written, so nothing of this run will be kept.
+  virtual void TellUnwritableStateDirectory(const std::string& /*directory*/) {}
+  // Tells the person, without waiting, that varnok.ini at `path` exists but cannot be
+  // read: it is left alone, and nothing of this run will be kept.
+  virtual void TellStateFileUnreadable(const std::string& /*path*/) {}
 
   // The window system of this process, for code that has no other way to reach it.
   static void SetCurrent(WindowSystem* windows);

@@ -1,6 +1,7 @@
 #include "pages/CommandDispatcher.h"
 
 #include <cctype>
+#include <charconv>
 #include <cstdint>
 #include <limits>
 
@@ -12,7 +13,24 @@ namespace {
 const char* const kCommandNames[] = {"delscjitem_browser.ido", "sethome_browser.ido", "clearhis_browser.ido",
                                      "delhis_browser.ido"};
 
+const char kListVersion[] = "list";
+
 bool Contains(const std::string& text, const char* name) { return text.find(name) != std::string::npos; }
+
+// The version of the list the command's page showed: the digits of its "list=" query
+// pair; nothing without one (a hand-made link, which names the list as it is now).
+std::optional<uint64_t> SeenVersion(const std::string& uri) {
+  const std::string name = std::string(kListVersion) + "=";
+  for (size_t at = uri.find(name); at != std::string::npos; at = uri.find(name, at + 1)) {
+    if (at == 0 || (uri[at - 1] != '?' && uri[at - 1] != '&')) continue;
+    uint64_t version = 0;
+    const char* digits = uri.c_str() + at + name.size();
+    const auto read = std::from_chars(digits, uri.c_str() + uri.size(), version);
+    // Unreadable, it matches no version, so the command changes nothing.
+    return read.ec == std::errc() && read.ptr != digits ? version : UINT64_MAX;
+  }
+  return std::nullopt;
+}
 
 // The id after the first "?id=", when there is one past the start of the URI and it
 // fits a 32-bit integer.
@@ -26,6 +44,8 @@ bool FindId(const std::string& uri, int* id) {
 }
 
 }  // namespace
+
+std::string ListVersionPair(uint64_t version) { return std::string(kListVersion) + "=" + std::to_string(version); }
 
 std::optional<int> ParseDecimalId(const char* text) {
   while (std::isspace(static_cast<unsigned char>(*text))) ++text;
@@ -45,7 +65,7 @@ void CommandDispatcher::Dispatch(const std::string& uri) { Dispatch(TheAppState:
 void CommandDispatcher::Dispatch(AppState& state, const std::string& uri) {
   int id = 0;
   if (Contains(uri, "delscjitem_browser.ido")) {
-    if (FindId(uri, &id)) state.DeleteFavorite(id);
+    if (FindId(uri, &id)) state.DeleteFavorite(id, SeenVersion(uri));
   } else if (Contains(uri, "sethome_browser.ido")) {
     size_t at = uri.find("?homeurl=");
     if (at != std::string::npos && at > 0) {
@@ -57,7 +77,7 @@ void CommandDispatcher::Dispatch(AppState& state, const std::string& uri) {
   } else if (Contains(uri, "clearhis_browser.ido")) {
     state.ClearHistory();
   } else if (Contains(uri, "delhis_browser.ido")) {
-    if (FindId(uri, &id)) state.DeleteHistory(id);
+    if (FindId(uri, &id)) state.DeleteHistory(id, SeenVersion(uri));
   }
 }
 

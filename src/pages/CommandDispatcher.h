@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -40,6 +41,10 @@ bool HandleCommandUrl(AppState& state, const char* uri, CommandReply& reply);
 // True when HandleCommandUrl would hand `uri` to Dispatch as one of the four commands
 // that change the state (exit.ido, the probe and unknown names change nothing).
 bool IsStateChangingCommand(const char* uri);
+
+// "list=" and `version`: the query pair of a delete link that names the version of the
+// list its page showed.
+std::string ListVersionPair(uint64_t version);
 
 // Reads a decimal integer the way the classic atoi does: leading white space, an
 // optional sign, then digits up to the first other character; no digits give 0.

@@ -1,6 +1,7 @@
 #include "pages/FavoritesPage.h"
 
 #include "app/GbkText.h"
+#include "pages/CommandDispatcher.h"
 #include "pages/CommandSecret.h"
 #include "pages/HtmlEscape.h"
 
@@ -10,13 +11,13 @@ std::string FavoritesPage::LinkText(const std::string& address) {
 }
 
 std::string FavoritesPage::Render(const std::vector<std::string>& favorites, const std::string& localBaseUrl,
-                                  const std::string& secret) {
+                                  const std::string& secret, uint64_t version) {
   std::string page = std::string("<HTML><HEAD><TITLE>") + gbk::kFavorites +
                      "</TITLE><META http-equiv=Content-Type content=\"text/html; charset=gb2312\">"
                      "<META content=\"MSHTML 6.00.6002.18332\" name=GENERATOR></HEAD><BODY><p><h3>" +
                      gbk::kFavorites + "</h3></p>";
   const std::string deleteBase = localBaseUrl + "delscjitem_browser.ido?id=";
-  const std::string key = CommandSecret::QueryPair(secret);
+  const std::string key = CommandSecret::QueryPair(secret) + "&" + ListVersionPair(version);
   size_t size = page.size() + 32;
   for (const std::string& address : favorites)
     size += address.size() + kMaxLinkText + deleteBase.size() + key.size() + 64;

@@ -1,11 +1,12 @@
 #include "pages/MenuPage.h"
 
 #include "app/GbkText.h"
+#include "pages/CommandDispatcher.h"
 #include "pages/CommandSecret.h"
 #include "pages/HtmlEscape.h"
 
 std::string MenuPage::Render(const std::string& homeUrl, const std::vector<std::string>& history,
-                             const std::string& localBaseUrl, const std::string& secret) {
+                             const std::string& localBaseUrl, const std::string& secret, uint64_t version) {
   const std::string key = CommandSecret::QueryPair(secret);
   std::string page = std::string("<HTML><HEAD><TITLE>") + gbk::kOtherFunctions +
                      "</TITLE><META http-equiv=Content-Type content=\"text/html; charset=gb2312\">"
@@ -22,8 +23,9 @@ std::string MenuPage::Render(const std::string& homeUrl, const std::vector<std::
           gbk::kClearHistory + "</A><br>";
   // The history is most of the page: sized once, each entry appended piece by piece.
   const std::string deleteBase = localBaseUrl + "delhis_browser.ido?id=";
+  const std::string deleteKey = key + "&" + ListVersionPair(version);
   size_t size = page.size() + 32;
-  for (const std::string& address : history) size += 2 * address.size() + deleteBase.size() + key.size() + 64;
+  for (const std::string& address : history) size += 2 * address.size() + deleteBase.size() + deleteKey.size() + 64;
   page.reserve(size);
   for (size_t id = 0; id < history.size(); ++id) {
     page += "<a href=\"";
@@ -31,7 +33,7 @@ std::string MenuPage::Render(const std::string& homeUrl, const std::vector<std::
     page += "\">";
     AppendEscapedAddress(page, history[id]);
     page.append("</a>&nbsp;&nbsp;<a href=\"").append(deleteBase).append(std::to_string(id));
-    page.append("&").append(key).append("\">").append(gbk::kDelete).append("</a><br>");
+    page.append("&").append(deleteKey).append("\">").append(gbk::kDelete).append("</a><br>");
   }
   page += "<br></BODY></HTML>";
   return page;

@@ -58,7 +58,6 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, bool
   std::string temp = path + ".XXXXXX";
   int fd = ::mkstemp(&temp[0]);
   if (fd < 0) return false;
-  // mkstemp creates 0600; generated files are ordinary readable files.
   ::fchmod(fd, static_cast<mode_t>(mode));
   bool ok = WriteAll(fd, bytes.data(), bytes.size()) && (!durable || ::fsync(fd) == 0);
   ok = (::close(fd) == 0) && ok;

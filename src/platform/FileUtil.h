@@ -9,9 +9,10 @@ namespace platform {
 // the same directory, which then takes the target's place. With `durable` the bytes
 // are flushed to the disk before, so a crash cannot leave an empty file; without it a
 // crash may leave the file empty (a generated page, rewritten on its next use).
-// The file gets the permission bits `mode`.
+// The file gets the permission bits `mode`: by default only its owner reads it, since
+// what the program writes (the history above all) is nobody else's business.
 bool WriteFileAtomically(const std::string& path, const std::string& bytes, bool durable = false,
-                         unsigned mode = 0644);
+                         unsigned mode = 0600);
 
 // Writes all `length` bytes to `fd` (retrying short writes); false on an error.
 bool WriteAll(int fd, const char* bytes, size_t length);

@@ -56,7 +56,12 @@ size_t AddressSize(int family) { return family == AF_INET ? 4 : 16; }
 // netlink socket for all its questions: opening one costs more than asking.
 class SocketDiagnostics {
  public:
-  SocketDiagnostics() : fd_(socket(AF_NETLINK, SOCK_DGRAM | SOCK_CLOEXEC, NETLINK_SOCK_DIAG)) {}
+  SocketDiagnostics() : fd_(socket(AF_NETLINK, SOCK_DGRAM | SOCK_CLOEXEC, NETLINK_SOCK_DIAG)) {
+    // The kernel answers at once; should it ever not, the connection is refused
+    // rather than its serving thread held.
+    const timeval deadline{1, 0};
+    if (fd_ >= 0) setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &deadline, sizeof deadline);
+  }
   ~SocketDiagnostics() {
     if (fd_ >= 0) close(fd_);
   }

@@ -328,7 +328,7 @@ void CMainFrame::openOtherFunctionsPage() {
 }
 
 void CMainFrame::tellPageNotWritten(const std::string& path) {
-  tellStatus(QStringLiteral("无法写入 %1：程序目录不可写，本页无法显示最新内容").arg(QFile::decodeName(path.c_str())));
+  tellStatus(QStringLiteral("无法写入 %1：数据目录不可写，本页无法显示最新内容").arg(QFile::decodeName(path.c_str())));
 }
 
 void CMainFrame::toggleAddressBar() { addressBarHost_->setVisible(!addressBarHost_->isVisible()); }
@@ -402,14 +402,27 @@ void CMainFrame::bringToFront() {
 
 void CMainFrame::tellStatus(const QString& text) { statusBar()->showMessage(text); }
 
-void CMainFrame::tellUnwritableProgramDirectory(const QString& directory) {
-  auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("程序目录不可写"),
-                              QStringLiteral("程序目录 %1 不可写。\n\n"
-                                             "可以继续浏览网页，但本次运行中对收藏夹、浏览历史和主页的更改都不会被保存，"
-                                             "收藏夹和其他功能等本地页面也无法显示。\n"
-                                             "请把 varnok 安装到您有写权限的目录中。")
-                                  .arg(directory),
-                              QMessageBox::NoButton, this);
+void CMainFrame::tellUnwritableStateDirectory(const QString& directory) {
+  showWarning(QStringLiteral("数据目录不可写"),
+              QStringLiteral("保存数据的目录 %1 不可写。\n\n"
+                             "可以继续浏览网页，但本次运行中对收藏夹、浏览历史和主页的更改都不会被保存，"
+                             "收藏夹和其他功能等本地页面也无法显示。\n"
+                             "请确认这个目录属于您的帐户并且可写。")
+                  .arg(directory));
+}
+
+void CMainFrame::tellStateFileUnreadable(const QString& path) {
+  showWarning(QStringLiteral("无法读取收藏夹和浏览历史"),
+              QStringLiteral("无法读取保存收藏夹、浏览历史和主页的文件 %1。\n\n"
+                             "该文件保持原样，不会被覆盖。本次运行使用默认设置，"
+                             "对收藏夹、浏览历史和主页的更改都不会被保存。\n"
+                             "请检查该文件的权限，然后重新启动 varnok。")
+                  .arg(path));
+}
+
+void CMainFrame::showWarning(const QString& title, const QString& text) {
+  // Opened, not run: the home page loads behind it and nothing waits for the answer.
+  auto* box = new QMessageBox(QMessageBox::Warning, title, text, QMessageBox::NoButton, this);
   box->addButton(QStringLiteral("确定"), QMessageBox::AcceptRole);
   box->setAttribute(Qt::WA_DeleteOnClose);
   box->open();

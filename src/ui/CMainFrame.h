@@ -78,8 +78,10 @@ class CMainFrame : public QMainWindow {
   void bringToFront();
   // One line in the status bar at the bottom of the main window, until the next one.
   void tellStatus(const QString& text);
-  // The message box that says the program directory cannot be written.
-  void tellUnwritableProgramDirectory(const QString& directory);
+  // The message boxes that say nothing of this run will be kept: the state directory
+  // cannot be written, or varnok.ini (at `path`) cannot be read and is left alone.
+  void tellUnwritableStateDirectory(const QString& directory);
+  void tellStateFileUnreadable(const QString& path);
 
   DownloadRequestHandler* downloads() const { return downloads_; }
   SitePermissions* permissions() const { return permissions_; }
@@ -127,6 +129,8 @@ class CMainFrame : public QMainWindow {
   // message page is reloaded when notices came while it was out of sight.
   void onSideBarShown(bool visible);
   void tellPageNotWritten(const std::string& path);
+  // A warning box over the main window that waits for nothing.
+  void showWarning(const QString& title, const QString& text);
   // Tiles the page windows again unless the user has maximized one (new windows then
   // open maximized and the maximized one fills the area by itself).
   void retileUnlessMaximized();

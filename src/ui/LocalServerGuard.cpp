@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-LocalServerGuard::LocalServerGuard(std::function<int()> port, QString programDirectory, QObject* parent)
-    : QWebEngineUrlRequestInterceptor(parent), port_(std::move(port)), programDirectory_(std::move(programDirectory)) {}
+LocalServerGuard::LocalServerGuard(std::function<int()> port, QString pageDirectory, QObject* parent)
+    : QWebEngineUrlRequestInterceptor(parent), port_(std::move(port)), pageDirectory_(std::move(pageDirectory)) {}
 
 bool LocalServerGuard::IsServerAt(const QUrl& url, int port) {
   // A WebSocket handshake is an ordinary GET to the server, and no CORS rule stops it.
@@ -18,7 +18,7 @@ bool LocalServerGuard::IsServerAt(const QUrl& url, int port) {
 bool LocalServerGuard::IsOurServer(const QUrl& url) const { return IsServerAt(url, port_()); }
 
 bool LocalServerGuard::IsOurFile(const QUrl& url) const {
-  return url.isLocalFile() && url.toLocalFile().startsWith(programDirectory_) &&
+  return url.isLocalFile() && url.toLocalFile().startsWith(pageDirectory_) &&
          !url.toLocalFile().contains(QLatin1String("/../"));
 }
 

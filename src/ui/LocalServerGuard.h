@@ -6,7 +6,7 @@
 // Refuses, before they leave the engine, the requests that pages of other origins make
 // to our own embedded server: a web site shown in a page window can then neither fire
 // commands at it (images, fetch, forms), nor probe it, nor load its files into frames.
-// Requests from our own pages (the server's pages, the program directory's files),
+// Requests from our own pages (the server's pages, the generated page files),
 // addresses the person types or picks, and the engine's own loads still go through.
 class LocalServerGuard : public QWebEngineUrlRequestInterceptor {
   Q_OBJECT
@@ -21,8 +21,8 @@ class LocalServerGuard : public QWebEngineUrlRequestInterceptor {
   };
 
   // `port` gives the port our server listens on at the moment of the call;
-  // `programDirectory` ends in "/".
-  LocalServerGuard(std::function<int()> port, QString programDirectory, QObject* parent);
+  // `pageDirectory`, where the generated pages are written, ends in "/".
+  LocalServerGuard(std::function<int()> port, QString pageDirectory, QObject* parent);
 
   void interceptRequest(QWebEngineUrlRequestInfo& info) override;
   bool Allows(const Request& request) const;
@@ -34,5 +34,5 @@ class LocalServerGuard : public QWebEngineUrlRequestInterceptor {
   bool IsOurFile(const QUrl& url) const;
 
   std::function<int()> port_;
-  QString programDirectory_;
+  QString pageDirectory_;
 };

@@ -33,7 +33,7 @@ void ExitOnFatalDuringStartup(QtMsgType type, const QMessageLogContext& context,
 
 }  // namespace
 
-int RunQtShell(int argc, char** argv, const std::string& commandLine, std::vector<std::string> addresses) {
+int RunQtShell(int argc, char** argv, bool install, std::vector<std::string> addresses) {
   if (!DisplayAvailable()) {
     std::fputs(kNoDisplay, stderr);
     return 2;
@@ -51,6 +51,6 @@ int RunQtShell(int argc, char** argv, const std::string& commandLine, std::vecto
   QApplication::setWindowIcon(ProgramPictures::ProgramIcon());
 
   QtWindowSystem windows;
-  VarnokApp app(windows, commandLine, std::move(addresses));
+  VarnokApp app(windows, install, std::move(addresses));
   return app.Run();
 }

@@ -40,7 +40,7 @@ void InstallLocalServerGuard(const AppState& state) {
   QWebEngineProfile* profile = QWebEngineProfile::defaultProfile();
   auto port = [&state] { return std::atoi(state.Port().c_str()); };
   profile->setUrlRequestInterceptor(
-      new LocalServerGuard(port, QString::fromStdString(state.ModuleDirectory()), profile));
+      new LocalServerGuard(port, QFile::decodeName(state.StateDirectory().c_str()), profile));
 }
 
 WorkArea PrimaryWorkArea() {
@@ -180,8 +180,14 @@ void QtWindowSystem::OpenAddresses(const std::vector<std::string>& addresses) {
       this, [this, addresses] { if (frame_) frame_->openExternalAddresses(addresses); }, Qt::QueuedConnection);
 }
 
-void QtWindowSystem::TellUnwritableProgramDirectory(const std::string& directory) {
+void QtWindowSystem::TellUnwritableStateDirectory(const std::string& directory) {
   const QString name = QFile::decodeName(directory.c_str());
   QMetaObject::invokeMethod(
-      this, [this, name] { if (frame_) frame_->tellUnwritableProgramDirectory(name); }, Qt::QueuedConnection);
+      this, [this, name] { if (frame_) frame_->tellUnwritableStateDirectory(name); }, Qt::QueuedConnection);
+}
+
+void QtWindowSystem::TellStateFileUnreadable(const std::string& path) {
+  const QString name = QFile::decodeName(path.c_str());
+  QMetaObject::invokeMethod(
+      this, [this, name] { if (frame_) frame_->tellStateFileUnreadable(name); }, Qt::QueuedConnection);
 }

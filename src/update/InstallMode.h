@@ -7,6 +7,6 @@ enum class InstallOutcome {
   kFinished,                // copied (or gave up); start-up ends here
 };
 
-// Install mode, entered when the command line ends with "-update": from an update
-// directory the program copies itself over the program one level up and starts it.
+// Install mode, entered when the last argument is "-update": from an update directory
+// beside the program it replaces, the program copies itself over that one and starts it.
 InstallOutcome RunInstallMode(WindowSystem& windows);

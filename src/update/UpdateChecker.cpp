@@ -28,15 +28,14 @@ bool Stop(const char* reason) {
   return false;
 }
 
-// Said once per run of the program, not at every check.
-bool StopWithoutKey() {
-  static std::atomic<bool> said{false};
-  if (!said.exchange(true))
-    ACE_DEBUG((LM_DEBUG,
-               "(%t) update check: no usable update key (VARNOK_UPDATE_PUBLIC_KEY), "
-               "so no update is ever offered\n"));
+// A reason that holds for the whole run is said once, not at every check.
+bool StopSayingOnce(std::atomic<bool>& said, const std::string& reason) {
+  if (!said.exchange(true)) ACE_DEBUG((LM_DEBUG, "(%t) update check: %s\n", reason.c_str()));
   return false;
 }
+
+std::atomic<bool> saidWithoutKey{false};
+std::atomic<bool> saidSelfUpdateOff{false};
 
 }  // namespace
 
@@ -46,7 +45,8 @@ UpdateChecker::Options UpdateChecker::Options::ForThisProgram() {
   options.pause = config::MillisecondsFromEnvironment("VARNOK_UPDATE_PAUSE_MS", options.pause);
   options.descriptionUrl = state.UpdateXmlUrl();
   options.programUrl = state.UpdateExeUrl();
-  options.moduleDirectory = state.ModuleDirectory();
+  options.stateDirectory = state.StateDirectory();
+  options.selfUpdates = state.SelfUpdates();
   options.localVersion = config::FileVersionString();
   options.publicKey = UpdateKey::ConfiguredText();
   options.closing = [] { return TheAppState::Instance().QuitFlag(); };
@@ -56,8 +56,14 @@ UpdateChecker::Options UpdateChecker::Options::ForThisProgram() {
 UpdateChecker::UpdateChecker(Options options) : options_(std::move(options)) {}
 
 bool UpdateChecker::Run() {
+  if (!options_.selfUpdates)
+    return StopSayingOnce(saidSelfUpdateOff, "self-update is off: the state lives in the data directory " +
+                                                 options_.stateDirectory +
+                                                 " of a shared installation, which its package manager updates");
   const std::optional<UpdateKey> key = UpdateKey::FromBase64(options_.publicKey);
-  if (!key) return StopWithoutKey();
+  if (!key)
+    return StopSayingOnce(saidWithoutKey,
+                          "no usable update key (VARNOK_UPDATE_PUBLIC_KEY), so no update is ever offered");
   if (!PauseUnlessClosing()) return Stop("the program is closing");
   std::optional<UpdateDescription> description = FetchDescription();
   if (!description) return Stop("no usable update description");
@@ -98,7 +104,7 @@ bool UpdateChecker::DownloadProgram() {
   unsigned long long written = 0;
   // The target is only chosen (and an old download truncated) once the site answers.
   auto openTarget = [&] {
-    std::optional<std::string> chosen = UpdateTarget(options_.moduleDirectory, options_.random).Choose();
+    std::optional<std::string> chosen = UpdateTarget(options_.stateDirectory, options_.random).Choose();
     if (!chosen) return false;
     target = *chosen;
     file = std::fopen(target.c_str(), "wb");

@@ -23,7 +23,9 @@ class UpdateChecker {
     std::chrono::milliseconds timeout{18000};
     std::string descriptionUrl;
     std::string programUrl;
-    std::string moduleDirectory;  // ends in "/"
+    // The directory that update/ is made in (ends in "/"); nothing is fetched when off.
+    std::string stateDirectory;
+    bool selfUpdates = true;
     std::string localVersion;
     // Base64 of the vendor's Ed25519 public key; empty or malformed: no update is offered.
     std::string publicKey;

@@ -22,8 +22,8 @@ bool CanOpenForWriting(const std::string& path) {
 
 }  // namespace
 
-UpdateTarget::UpdateTarget(std::string moduleDirectory, std::function<int()> random, int maxFallbacks)
-    : moduleDirectory_(std::move(moduleDirectory)), random_(std::move(random)), maxFallbacks_(maxFallbacks) {}
+UpdateTarget::UpdateTarget(std::string stateDirectory, std::function<int()> random, int maxFallbacks)
+    : stateDirectory_(std::move(stateDirectory)), random_(std::move(random)), maxFallbacks_(maxFallbacks) {}
 
 std::optional<std::string> UpdateTarget::Choose() const {
   std::optional<std::string> directory = ChooseDirectory();
@@ -32,7 +32,7 @@ std::optional<std::string> UpdateTarget::Choose() const {
 }
 
 std::optional<std::string> UpdateTarget::ChooseDirectory() const {
-  const std::string preferred = moduleDirectory_ + kUpdateDirectory;
+  const std::string preferred = stateDirectory_ + kUpdateDirectory;
   if (!platform::FileExists(preferred)) {
     // Whether this worked shows when the file is opened.
     ::mkdir(preferred.c_str(), 0755);
@@ -40,7 +40,7 @@ std::optional<std::string> UpdateTarget::ChooseDirectory() const {
   }
   if (CanOpenForWriting(preferred + kProgramName)) return preferred;
   for (int attempt = 0; attempt < maxFallbacks_; ++attempt) {
-    std::string fallback = FallbackName(moduleDirectory_, kUpdateDirectory);
+    std::string fallback = FallbackName(stateDirectory_, kUpdateDirectory);
     // Only a directory made now counts: an old one may hold a busy file.
     if (::mkdir(fallback.c_str(), 0755) == 0) return fallback;
   }

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-// Where a downloaded program is stored: "update/varnok" below the program directory,
+// Where a downloaded program is stored: "update/varnok" below the state directory,
 // or, when that file cannot be written or replaced (the installer may still be running
 // from it), a fresh "i<number>update/" directory or an "i<number>varnok" file name.
 // The numbers come from the update thread's random generator, as in the earlier
@@ -12,7 +12,7 @@ class UpdateTarget {
  public:
   static constexpr int kMaxFallbacks = 100;
 
-  UpdateTarget(std::string moduleDirectory, std::function<int()> random, int maxFallbacks = kMaxFallbacks);
+  UpdateTarget(std::string stateDirectory, std::function<int()> random, int maxFallbacks = kMaxFallbacks);
 
   // The path of the file to write; empty when no fall-back worked either.
   std::optional<std::string> Choose() const;
@@ -22,7 +22,7 @@ class UpdateTarget {
   std::optional<std::string> ChooseFile(const std::string& directory) const;
   std::string FallbackName(const std::string& base, const std::string& name) const;
 
-  std::string moduleDirectory_;
+  std::string stateDirectory_;
   std::function<int()> random_;
   int maxFallbacks_;
 };

@@ -2,7 +2,7 @@
 
 #include <signal.h>
 #include <spawn.h>
-#include <sys/stat.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -10,6 +10,9 @@
 extern char** environ;
 
 namespace {
+
+// Where the started program finds the descriptor of its own file.
+constexpr int kProgramDescriptor = 3;
 
 // Variables of the CGI interface: a program must never mistake one left in the
 // server's own environment for a value of the request.
@@ -44,19 +47,26 @@ std::vector<std::string> Cgi_Program::environment() const {
   return all;
 }
 
-pid_t Cgi_Program::start(int socket) const {
+pid_t Cgi_Program::start(int program, int input, int socket) const {
   std::vector<std::string> argumentTexts{path_};
   argumentTexts.insert(argumentTexts.end(), arguments_.begin(), arguments_.end());
   std::vector<std::string> environmentTexts = environment();
   std::vector<char*> argv = Pointers(argumentTexts);
   std::vector<char*> envp = Pointers(environmentTexts);
+  // Above the numbers the actions below fill, so no action overwrites another's source.
+  const int checked = ::fcntl(program, F_DUPFD_CLOEXEC, kProgramDescriptor + 1);
+  if (checked < 0) return -1;
 
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  for (int standard : {0, 1, 2}) posix_spawn_file_actions_adddup2(&actions, socket, standard);
+  posix_spawn_file_actions_adddup2(&actions, input, 0);
+  for (int standard : {1, 2}) posix_spawn_file_actions_adddup2(&actions, socket, standard);
+  // The program is started through its descriptor, which a script's interpreter then
+  // reads it by, so that one stays open too.
+  posix_spawn_file_actions_adddup2(&actions, checked, kProgramDescriptor);
   // Nothing else of ours: a page being written or another client's connection, opened
   // by another thread without close-on-exec, must not live on in the program.
-  posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+  posix_spawn_file_actions_addclosefrom_np(&actions, kProgramDescriptor + 1);
   posix_spawnattr_t attributes;
   posix_spawnattr_init(&attributes);
   // The program blocks its shutdown signals in every thread and may ignore SIGPIPE;
@@ -68,23 +78,11 @@ pid_t Cgi_Program::start(int socket) const {
   posix_spawnattr_setsigmask(&attributes, &none);
   posix_spawnattr_setsigdefault(&attributes, &pipe);
   posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+  const std::string self = "/proc/self/fd/" + std::to_string(kProgramDescriptor);
   pid_t child = -1;
-  const int rc = posix_spawn(&child, path_.c_str(), &actions, &attributes, argv.data(), envp.data());
+  const int rc = posix_spawn(&child, self.c_str(), &actions, &attributes, argv.data(), envp.data());
   posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
+  ::close(checked);
   return rc == 0 ? child : -1;
-}
-
-bool Cgi_Program::IsTrusted(const std::string& path) {
-  struct stat program {
-  }, link{}, directory{};
-  if (::stat(path.c_str(), &program) != 0) return true;  // nothing to run; starting it fails on its own
-  const size_t slash = path.rfind('/');
-  const std::string parent = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-  if (::lstat(path.c_str(), &link) != 0 || ::stat(parent.c_str(), &directory) != 0) return false;
-  auto ours = [](const struct stat& s) { return s.st_uid == geteuid() || s.st_uid == 0; };
-  // The program, the name that leads to it (a link someone placed) and the directory
-  // that holds the name (where someone could place another).
-  return ours(program) && ours(link) && ours(directory) && (program.st_mode & S_IWOTH) == 0 &&
-         (directory.st_mode & S_IWOTH) == 0;
 }

@@ -16,17 +16,11 @@ class Cgi_Program {
   void add_argument(std::string word) { arguments_.push_back(std::move(word)); }
   void set(const std::string& name, const std::string& value) { variables_.push_back(name + "=" + value); }
 
-  // Starts the program with `socket` as its standard input, output and error, no other
-  // descriptor and no signal blocked; it is not waited for. The process id, or -1 when
-  // it cannot start.
-  pid_t start(int socket) const;
-
-  // Whether the program may be run on a request: the file, the name leading to it (a
-  // link) and its directory belong to our account or the system, and neither the file
-  // nor the directory is writable by everyone. Another account's program, or a link of
-  // its own to a system program, reached through its user directory, would otherwise
-  // run under our account with arguments of the request's choosing.
-  static bool IsTrusted(const std::string& path);
+  // Starts the program from `program`, a descriptor of its file (so what runs is what
+  // was checked), with `input` as its standard input and `socket` as its standard
+  // output and error, no other descriptor of ours and no signal blocked; it is not
+  // waited for. The process id, or -1 when it cannot start.
+  pid_t start(int program, int input, int socket) const;
 
  private:
   std::vector<std::string> environment() const;

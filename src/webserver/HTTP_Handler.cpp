@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <exception>
 
 #include "webserver/Connection_Factory.h"
 #include "webserver/Server_Context.h"
@@ -49,16 +50,28 @@ void HTTP_Handler::take_connection(ACE_HANDLE handle, ACE_Message_Block* block) 
   io_.set_socket_handle(handle);
   block_ = block->duplicate();
 
-  // The receive-parse cycle runs as a loop rather than as nested callbacks, so a peer
-  // that sends one byte at a time cannot deepen the stack.
-  if (admission_.admit_connection(handle)) on_read(*block_);
-  while (next_ == Next::Read) {
-    next_ = Next::Nothing;
-    io_.read(*block_, kBufferSize - block_->length());
+  // A failure inside one connection (memory, an exception of a library) ends that
+  // connection only: the server and the program go on.
+  try {
+    serve();
+  } catch (const std::exception& failure) {
+    ACE_ERROR((LM_ERROR, "(%t) connection ended: %s\n", failure.what()));
+  } catch (...) {
+    ACE_ERROR((LM_ERROR, "(%t) connection ended by an unknown failure\n"));
   }
   // Every path ends in finish(); the handler and its I/O go here, after the last
   // callback has returned, and nothing of this object is touched afterwards.
   factory_.destroy_handler(this, &io_);
+}
+
+void HTTP_Handler::serve() {
+  // The receive-parse cycle runs as a loop rather than as nested callbacks, so a peer
+  // that sends one byte at a time cannot deepen the stack.
+  if (admission_.admit_connection(handle_)) on_read(*block_);
+  while (next_ == Next::Read) {
+    next_ = Next::Nothing;
+    io_.read(*block_, kBufferSize - block_->length());
+  }
 }
 
 void HTTP_Handler::finish() { next_ = Next::Done; }

@@ -42,6 +42,8 @@ class HTTP_Handler : public IO_Completion {
  private:
   enum class Next { Nothing, Read, Done };
 
+  // Receives, parses and answers until the connection is done.
+  void serve();
   static int status_of_code(int code);
   const char* uri_or_dash() const;
 

@@ -2,12 +2,11 @@
 
 #include <ace/Log_Msg.h>
 #include <ace/Message_Block.h>
-#include <pwd.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/AccountHome.h"
 #include "platform/FileUtil.h"
 #include "webserver/HTTP_Helpers.h"
 
@@ -38,19 +37,18 @@ bool ClimbsOut(const char* uri) {
   }
 }
 
+// How long a request may wait for the password database.
+constexpr std::chrono::milliseconds kAccountLookupDeadline{2000};
+
 // The home directory of the account `user`, from the password database; for the empty
 // name, $HOME (or our own account's entry when HOME is unset).
 std::optional<std::string> HomeDirectory(const std::string& user) {
   if (user.empty()) {
     if (const char* home = std::getenv("HOME")) return std::string(home);
+    return platform::DeadlinedLookup::Run([](const std::string&) { return platform::OwnHome(); }, user,
+                                          kAccountLookupDeadline);
   }
-  passwd entry{};
-  passwd* found = nullptr;
-  std::vector<char> buffer(16384);
-  const int rc = user.empty() ? getpwuid_r(geteuid(), &entry, buffer.data(), buffer.size(), &found)
-                              : getpwnam_r(user.c_str(), &entry, buffer.data(), buffer.size(), &found);
-  if (rc != 0 || !found || !found->pw_dir || !*found->pw_dir) return std::nullopt;
-  return std::string(found->pw_dir);
+  return platform::DeadlinedLookup::Run(platform::PasswordDatabaseHome, user, kAccountLookupDeadline);
 }
 
 std::vector<std::string> SplitCgiPath(const std::string& list) {
@@ -79,6 +77,8 @@ const char* HTTP_Request::header_value(int index) {
   const char* name = header_name(index);
   return name ? headers_.value(name) : nullptr;
 }
+
+bool HTTP_Request::is_simple(const char* version) { return !version || std::strcmp(version, "HTTP/0.9") == 0; }
 
 const char* HTTP_Request::status_phrase() const { return HTTP_Helpers::status_text(status_); }
 

@@ -15,7 +15,16 @@ class ACE_Message_Block;
 class HTTP_Request {
  public:
   static constexpr int kHeaderCount = 13;
+  static constexpr int kAuthorizationHeader = 2;
+  static constexpr int kContentTypeHeader = 10;
   static constexpr size_t kMaxPath = 259;  // longest file path a URI may map to
+  // The longest body the server takes in (an upload, or what a CGI program reads):
+  // large enough for a page and its pictures, small enough that no client fills the
+  // disk with one request.
+  static constexpr long kMaxBodyLength = 16L * 1024 * 1024;
+
+  // True for a request without version or of HTTP/0.9, which is answered without headers.
+  static bool is_simple(const char* version);
 
   explicit HTTP_Request(const HTTP_Settings& settings);
 

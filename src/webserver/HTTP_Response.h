@@ -10,8 +10,9 @@ class Socket_IO;
 struct Server_Context;
 
 // Decides and sends the answer to a parsed request: an error page, a file (or only its
-// header for HEAD), the output of a CGI program, or the page of a command URL. Every
-// answer ends in the handler's finish(), which closes the connection.
+// header for HEAD, both by File_Reply), the output of a CGI program (Cgi_Gateway), or
+// the page of a command URL. Every answer ends in the handler's finish(), which closes
+// the connection.
 class HTTP_Response : public CommandReply {
  public:
   HTTP_Response(Socket_IO& io, HTTP_Request& request, HTTP_Handler& handler, Server_Context& context);
@@ -28,20 +29,11 @@ class HTTP_Response : public CommandReply {
   static std::string error_response(const char* version, int status, const char* reason);
 
  private:
-  void prepare_ok_header();
   void serve();
-  // The file a GET or HEAD sends: the program's own generated page for /scj.htm and
-  // /menu.htm (where commands redirect to), else the mapped path.
-  std::string file_path() const;
   void check_put_authorization();
-  void run_cgi();
 
   Socket_IO& io_;
   HTTP_Request& request_;
   HTTP_Handler& handler_;
   Server_Context& context_;
-  const char* header_ = "";
-  size_t header_length_ = 0;
-  const char* trailer_ = "";
-  size_t trailer_length_ = 0;
 };

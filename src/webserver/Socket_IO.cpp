@@ -1,11 +1,17 @@
 #include "webserver/Socket_IO.h"
 
 #include <ace/Message_Block.h>
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <vector>
+
+#include "platform/FileUtil.h"
 
 #include "webserver/IO_Completion.h"
 #include "webserver/Open_Connections.h"
@@ -15,6 +21,8 @@ namespace {
 // How long and how much a lingering close reads before it closes regardless.
 constexpr std::chrono::milliseconds kLingerTime{1000};
 constexpr size_t kLingerBytes = 64 * 1024;
+// The buffer a file or a request body passes through, whatever its size.
+constexpr size_t kPieceSize = 64 * 1024;
 
 bool WouldBlock() { return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR; }
 
@@ -67,10 +75,11 @@ void Socket_IO::read(ACE_Message_Block& block, size_t n) {
   }
 }
 
-bool Socket_IO::send_bytes(const void* bytes, size_t length) {
+bool Socket_IO::send_bytes(const void* bytes, size_t length, bool more) {
   const char* next = static_cast<const char*>(bytes);
+  const int flags = MSG_DONTWAIT | MSG_NOSIGNAL | (more ? MSG_MORE : 0);
   while (length > 0) {
-    const ssize_t sent = ::send(stream_.get_handle(), next, length, MSG_DONTWAIT | MSG_NOSIGNAL);
+    const ssize_t sent = ::send(stream_.get_handle(), next, length, flags);
     if (sent > 0) {
       bytes_sent_ += static_cast<size_t>(sent);
       next += sent;
@@ -93,6 +102,53 @@ bool Socket_IO::receive_bytes(void* bytes, size_t length) {
     } else if (got == 0 || !WouldBlock() || !wait_until(POLLIN, idle_deadline())) {
       return false;
     }
+  }
+  return true;
+}
+
+int Socket_IO::receive_into(int fd, size_t length) {
+  std::vector<char> piece(std::min(length, kPieceSize));
+  for (size_t left = length; left > 0;) {
+    const size_t part = std::min(left, piece.size());
+    if (!receive_bytes(piece.data(), part)) return kTransferFailed;
+    if (!platform::WriteAll(fd, piece.data(), part)) return kWriteFailed;
+    left -= part;
+  }
+  return 0;
+}
+
+void Socket_IO::send_file(const char* path, const char* header, size_t headerLength, const char* trailer,
+                          size_t trailerLength) {
+  if (::access(path, R_OK) != 0) return handler_->on_send_file_failed(kNotReadable);
+  const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return handler_->on_send_file_failed(kOpenFailed);
+  // The size comes from the file opened, not from its name: another thread may replace
+  // a page under that name meanwhile. Only regular files are served.
+  struct stat status {};
+  int failure = 0;
+  if (::fstat(fd, &status) != 0)
+    failure = kStatFailed;
+  else if (!S_ISREG(status.st_mode))
+    failure = kOpenFailed;
+  else if (!send_bytes(header, headerLength, status.st_size > 0 || trailerLength > 0) ||
+           !send_contents(fd, static_cast<size_t>(status.st_size)) || !send_bytes(trailer, trailerLength))
+    failure = kTransferFailed;
+  ::close(fd);
+  if (failure == 0)
+    handler_->on_file_sent();
+  else
+    handler_->on_send_file_failed(failure);
+}
+
+bool Socket_IO::send_contents(int fd, size_t size) {
+  std::vector<char> piece(std::min(size, kPieceSize));
+  for (size_t left = size; left > 0;) {
+    const ssize_t got = ::read(fd, piece.data(), std::min(left, piece.size()));
+    if (got < 0 && errno == EINTR) continue;
+    // A file that shrank while it was read is not sent with bytes that were never read.
+    if (got <= 0) return false;
+    left -= static_cast<size_t>(got);
+    if (!send_bytes(piece.data(), static_cast<size_t>(got), left > 0)) return false;
   }
   return true;
 }

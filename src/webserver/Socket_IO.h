@@ -16,6 +16,14 @@ class Open_Connections;
 // a CGI program inherits the socket, and must not inherit our time-outs with it.
 class Socket_IO {
  public:
+  // Failure codes of file transfers, as the handler maps them to statuses.
+  static constexpr int kNotReadable = 1;
+  static constexpr int kOpenFailed = 2;
+  static constexpr int kStatFailed = 4;
+  static constexpr int kCreateFailed = 5;  // also: an upload this I/O refuses
+  static constexpr int kWriteFailed = 6;
+  static constexpr int kTransferFailed = -1;
+
   // `timeout`: the time the whole request head may take, and the longest wait without
   // progress while sending or receiving. `open`, when given, is told of the socket for
   // as long as it is open, so a stopping server can cut it.
@@ -32,9 +40,15 @@ class Socket_IO {
   // Receives up to `n` bytes after the block's data. A client that has not completed
   // its request head in time is given up on like a failed receive, however it trickles.
   void read(ACE_Message_Block& block, size_t n);
-  virtual void send_file(const char* path, const char* header, size_t headerLength, const char* trailer,
-                         size_t trailerLength) = 0;
+  // Sends the header, the regular file at `path` and the trailer. The file goes out in
+  // pieces of a bounded buffer, so a file of any size costs the same memory; it is
+  // opened without waiting (a pipe under that name would block on open).
+  void send_file(const char* path, const char* header, size_t headerLength, const char* trailer,
+                 size_t trailerLength);
   virtual void receive_file(const char* path, const char* initial, size_t initialLength, size_t total) = 0;
+  // Receives the next `length` bytes of the request into `fd`, in pieces: 0 when all
+  // arrived and were written, else kTransferFailed or kWriteFailed.
+  int receive_into(int fd, size_t length);
   void send_reply(const char* bytes, size_t length);
   // Sends an error answer; the close then lingers (see linger_before_close).
   void send_error_reply(const char* bytes, size_t length);
@@ -49,7 +63,8 @@ class Socket_IO {
 
  protected:
   // Sends everything; false when the client stopped taking data for the time-out.
-  bool send_bytes(const void* bytes, size_t length);
+  // `more`: further bytes follow at once, so a short piece waits to go out with them.
+  bool send_bytes(const void* bytes, size_t length, bool more = false);
   // Receives exactly `length` bytes; false on end, error or a silent client.
   bool receive_bytes(void* bytes, size_t length);
   IO_Completion& handler() { return *handler_; }
@@ -61,6 +76,9 @@ class Socket_IO {
   bool wait_until(short events, Clock::time_point deadline) const;
   Clock::time_point idle_deadline() const { return Clock::now() + timeout_; }
   void drain_before_close();
+  // The file's bytes, up to `size` of them; false when the file ended early or the
+  // client stopped taking them.
+  bool send_contents(int fd, size_t size);
 
   IO_Completion* handler_ = nullptr;
   ACE_SOCK_Stream stream_;

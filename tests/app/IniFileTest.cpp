@@ -17,10 +17,16 @@ TEST(IniFileTest, FirstOccurrenceWinsAndEmptyValueEndsAList) {
   EXPECT_EQ(ini.Get("missing", "url1"), "");
 }
 
-TEST(IniFileTest, ValuesKeepEqualsSignsAndAreCutAt258Bytes) {
-  const IniFile ini = IniFile::Parse("[s]\nurl1=http://a/?x=1&y=2\nurl2=" + std::string(259, 'z') + "\n");
+TEST(IniFileTest, ValuesAreWholeUpTo8KiBAndLongerOnesAreLeftOutWithoutEndingAList) {
+  const std::string longest(IniFile::kMaxValueLength, 'z');
+  const std::string tooLong(IniFile::kMaxValueLength + 1, 'y');
+  const IniFile ini = IniFile::Parse("[s]\nurl1=http://a/?x=1&y=2\nurl2=" + longest + "\nurl3=\"" + tooLong +
+                                     "\"\nurl4=d\n[h]\nurl1=" + tooLong + "\n");
   EXPECT_EQ(ini.Get("s", "url1"), "http://a/?x=1&y=2");
-  EXPECT_EQ(ini.Get("s", "url2").size(), 258u);
+  std::vector<std::string> leftOut;
+  EXPECT_EQ(ini.UrlList("s", &leftOut), (std::vector<std::string>{"http://a/?x=1&y=2", longest, "d"}));
+  EXPECT_EQ(ini.Get("h", "url1", &leftOut), "");
+  EXPECT_EQ(leftOut, (std::vector<std::string>{"[s] url3", "[h] url1"}));
 }
 
 TEST(IniFileTest, EnclosingQuotesOfEitherKindAreDropped) {
@@ -34,9 +40,9 @@ TEST(IniFileTest, EnclosingQuotesOfEitherKindAreDropped) {
   EXPECT_EQ(ini.Get("s", "url5"), "say \"hi\"") << "only the outer pair goes";
   // Quotes around nothing read as an empty value, which ends a list like a missing key.
   EXPECT_EQ(ini.UrlList("s"), (std::vector<std::string>{"http://a/", "http://b/", "\"http://c/'", "\"", "say \"hi\""}));
-  // The cut counts the bytes inside the quotes.
-  const IniFile longValue = IniFile::Parse("[s]\nurl1=\"" + std::string(300, 'q') + "\"\n");
-  EXPECT_EQ(longValue.Get("s", "url1"), std::string(258, 'q'));
+  // The length counts the bytes inside the quotes.
+  const IniFile longValue = IniFile::Parse("[s]\nurl1=\"" + std::string(IniFile::kMaxValueLength, 'q') + "\"\n");
+  EXPECT_EQ(longValue.Get("s", "url1"), std::string(IniFile::kMaxValueLength, 'q'));
 }
 
 TEST(IniFileTest, OnlyTheFirstSectionOfANameCounts) {

@@ -38,6 +38,14 @@ TEST(LaunchOptionsTest, UnknownOptionsAreNamedAndTheInstallSwitchOnlyAtTheEnd) {
   EXPECT_EQ(Parse({"-update"}).unknownOption, "");
   EXPECT_TRUE(Parse({"-update"}).addresses.empty());
   EXPECT_EQ(Parse({"-update", "http://a/"}).unknownOption, "-update");
+  // Only an argument that is exactly the switch, and the last one, installs: an address
+  // another program hands over may well end in "-update".
+  EXPECT_TRUE(Parse({"-update"}).install);
+  EXPECT_TRUE(Parse({"http://a/", "-update"}).install);
+  for (const std::vector<std::string>& arguments :
+       std::vector<std::vector<std::string>>{{"https://x/get-update"}, {"/a/b -update"}, {"-update", "x"},
+                                             {"-updatex"}, {"--", "-update"}, {}})
+    EXPECT_FALSE(Parse(arguments).install) << (arguments.empty() ? "" : arguments.back());
 }
 
 TEST(LaunchOptionsTest, VersionTextIsTheProgramsVersion) { EXPECT_EQ(VersionText(), "varnok 1.0.0.1\n"); }

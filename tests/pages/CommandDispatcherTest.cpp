@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
+
 #include "app/AppState.h"
 #include "pages/CommandSecret.h"
 #include "support/TempDir.h"
@@ -89,6 +91,25 @@ TEST_F(CommandDispatcherTest, HistoryCommands) {
   EXPECT_EQ(state.History(), (List{"b", "a"}));
   EXPECT_EQ(Handle("/clearhis_browser.ido/"), Page("menu.htm"));
   EXPECT_TRUE(state.History().empty());
+}
+
+// A history delete link names its entry by position, with the version of the list its
+// page showed: once the history has changed (an address opened elsewhere), it changes
+// nothing, and the answer is the current page, whose links work again.
+TEST_F(CommandDispatcherTest, ADeleteFromAPageOlderThanItsListChangesNothing) {
+  const auto deleteLink = [&](int id) {
+    std::smatch link;
+    const std::string page = ReadFileOrEmpty(dir / "menu.htm");
+    std::regex_search(page, link, std::regex("/delhis_browser\\.ido\\?id=" + std::to_string(id) + "&[^\"]+"));
+    return link.str();
+  };
+  state.WriteMenuPage();
+  const std::string stale = deleteLink(1);
+  state.AddHistory("d");
+  EXPECT_EQ(Handle(stale), Page("menu.htm"));
+  EXPECT_EQ(state.History(), (List{"d", "c", "b", "a"}));
+  Handle(deleteLink(1));
+  EXPECT_EQ(state.History(), (List{"d", "b", "a"}));
 }
 
 TEST_F(CommandDispatcherTest, OrderOfRecognition) {

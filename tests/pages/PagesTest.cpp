@@ -24,11 +24,11 @@ TEST(PagesTest, ChineseTextsAreGbkBytes) {
 
 TEST(PagesTest, FavoritesPageBytes) {
   const std::string header = "<HTML><HEAD><TITLE>" + kFav + "</TITLE>" + kMeta + "<p><h3>" + kFav + "</h3></p>";
-  EXPECT_EQ(FavoritesPage::Render({}, kBase, kKey), header + "</BODY></HTML>");
-  EXPECT_EQ(FavoritesPage::Render({"b", "a"}, kBase, kKey),
+  EXPECT_EQ(FavoritesPage::Render({}, kBase, kKey, 7), header + "</BODY></HTML>");
+  EXPECT_EQ(FavoritesPage::Render({"b", "a"}, kBase, kKey, 7),
             header + "<a href=\"b\">b</a>&nbsp;&nbsp;<a href=\"" + kBase + "delscjitem_browser.ido?id=0&key=" + kKey +
-                "\">" + kDel + "</a><br><a href=\"a\">a</a>&nbsp;&nbsp;<a href=\"" + kBase +
-                "delscjitem_browser.ido?id=1&key=" + kKey + "\">" + kDel + "</a><br></BODY></HTML>");
+                "&list=7\">" + kDel + "</a><br><a href=\"a\">a</a>&nbsp;&nbsp;<a href=\"" + kBase +
+                "delscjitem_browser.ido?id=1&key=" + kKey + "&list=7\">" + kDel + "</a><br></BODY></HTML>");
 }
 
 TEST(PagesTest, FavoriteLinkTextIsCutAfter64Bytes) {
@@ -36,15 +36,15 @@ TEST(PagesTest, FavoriteLinkTextIsCutAfter64Bytes) {
   const std::string longer = std::string(61, 'b') + "cdef";
   EXPECT_EQ(FavoritesPage::LinkText(exact), exact);
   EXPECT_EQ(FavoritesPage::LinkText(longer), std::string(61, 'b') + "...");
-  const std::string page = FavoritesPage::Render({longer}, kBase, kKey);
+  const std::string page = FavoritesPage::Render({longer}, kBase, kKey, 7);
   EXPECT_NE(page.find("<a href=\"" + longer + "\">" + std::string(61, 'b') + "...</a>"), std::string::npos);
 }
 
 TEST(PagesTest, OnlyQuotesAndAngleBracketsAreEscaped) {
-  const std::string page = FavoritesPage::Render({"http://x/?a=1&b=\"><script>"}, kBase, kKey);
+  const std::string page = FavoritesPage::Render({"http://x/?a=1&b=\"><script>"}, kBase, kKey, 7);
   EXPECT_NE(page.find("href=\"http://x/?a=1&b=&quot;&gt;&lt;script&gt;\""), std::string::npos);
   EXPECT_EQ(page.find("<script>"), std::string::npos);
-  const std::string menu = MenuPage::Render("\"><b>", {"h&i"}, kBase, kKey);
+  const std::string menu = MenuPage::Render("\"><b>", {"h&i"}, kBase, kKey, 7);
   EXPECT_NE(menu.find("value=\"&quot;&gt;&lt;b&gt;\""), std::string::npos);
   EXPECT_NE(menu.find("<a href=\"h&i\">h&i</a>"), std::string::npos);
 }
@@ -58,15 +58,15 @@ TEST(PagesTest, MenuPageBytes) {
                              "\"><input type=\"hidden\" name=\"key\" value=\"" + kKey + "\"></form><br>" +
                              gbk::kHistoryCaption + "<A href=\"" + kBase + "clearhis_browser.ido/?key=" + kKey + "\">" +
                              gbk::kClearHistory + "</A><br>";
-  EXPECT_EQ(MenuPage::Render("", {}, kBase, kKey),
+  EXPECT_EQ(MenuPage::Render("", {}, kBase, kKey, 7),
             head + "<input type=\"text\" name=\"homeurl\" id=\"tag\" value=\"\" size=\"36\" />" + submit +
                 "<br></BODY></HTML>");
   const std::string longAddress(300, 'q');
-  EXPECT_EQ(MenuPage::Render("h", {"b", longAddress}, kBase, kKey),
+  EXPECT_EQ(MenuPage::Render("h", {"b", longAddress}, kBase, kKey, 7),
             head + "<input type=\"text\" name=\"homeurl\" id=\"tag\" value=\"h\" size=\"36\" />" + submit +
-                "<a href=\"b\">b</a>&nbsp;&nbsp;<a href=\"" + kBase + "delhis_browser.ido?id=0&key=" + kKey + "\">" +
+                "<a href=\"b\">b</a>&nbsp;&nbsp;<a href=\"" + kBase + "delhis_browser.ido?id=0&key=" + kKey + "&list=7\">" +
                 kDel + "</a><br><a href=\"" + longAddress + "\">" + longAddress + "</a>&nbsp;&nbsp;<a href=\"" + kBase +
-                "delhis_browser.ido?id=1&key=" + kKey + "\">" + kDel + "</a><br><br></BODY></HTML>");
+                "delhis_browser.ido?id=1&key=" + kKey + "&list=7\">" + kDel + "</a><br><br></BODY></HTML>");
 }
 
 TEST(PagesTest, SystemMessagePageBytes) {

@@ -8,8 +8,10 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <future>
 #include <thread>
 
+#include "platform/AccountHome.h"
 #include "platform/ExecutablePath.h"
 #include "platform/FileUtil.h"
 #include "platform/GbkCodec.h"
@@ -217,6 +219,27 @@ TEST(FileUtilTest, ADirectoryInTheWayIsNeitherReplacedNorMoved) {
     EXPECT_TRUE(std::filesystem::is_directory(dir / "menu.htm"));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1) << durable;
   }
+}
+
+TEST(AccountHomeTest, ALookUpThatHangsIsGivenUpAndHangingOnesAreCapped) {
+  using platform::DeadlinedLookup;
+  EXPECT_EQ(DeadlinedLookup::Run(platform::PasswordDatabaseHome, "root", std::chrono::seconds(30)), "/root");
+  EXPECT_EQ(DeadlinedLookup::Run(platform::PasswordDatabaseHome, "no-such-account", std::chrono::seconds(30)),
+            std::nullopt);
+  // A directory service that stops answering.
+  std::promise<void> answer;
+  std::shared_future<void> answered = answer.get_future().share();
+  const auto hanging = [answered](const std::string&) -> std::optional<std::string> {
+    answered.wait();
+    return "/late";
+  };
+  const auto quick = [](const std::string&) -> std::optional<std::string> { return "/home/a"; };
+  for (int i = 0; i < DeadlinedLookup::kMaxHanging; ++i)
+    EXPECT_EQ(DeadlinedLookup::Run(hanging, "x", std::chrono::milliseconds(20)), std::nullopt);
+  EXPECT_EQ(DeadlinedLookup::Run(quick, "a", std::chrono::seconds(30)), std::nullopt) << "beyond the cap";
+  answer.set_value();
+  EXPECT_TRUE(WaitUntil([&] { return DeadlinedLookup::Run(quick, "a", std::chrono::seconds(30)) == "/home/a"; },
+                        std::chrono::seconds(30)));
 }
 
 TEST(GbkCodecTest, RoundTripsChineseAndSurvivesBadBytes) {

@@ -1,7 +1,10 @@
 #include "support/ProgramPort.h"
 
 #include <cstdio>
+#include <unistd.h>
+
 #include <cstdlib>
+#include <stdexcept>
 
 #include "support/ChildProcess.h"
 
@@ -27,3 +30,7 @@ int ProgramPort::Wait(std::chrono::milliseconds timeout) const {
 }
 
 void ProgramPort::Forget() const { std::remove(File().c_str()); }
+
+void ProgramPort::HandTo(uid_t account) const {
+  if (chown(dir_.path().c_str(), account, account) != 0) throw std::runtime_error("cannot hand " + dir_.path() + " over");
+}

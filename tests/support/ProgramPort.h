@@ -1,4 +1,6 @@
 #pragma once
+#include <sys/types.h>
+
 #include <chrono>
 #include <map>
 #include <string>
@@ -22,6 +24,8 @@ class ProgramPort {
   int Wait(std::chrono::milliseconds timeout = std::chrono::seconds(60)) const;
   // Forgets a port reported before, for a program started again.
   void Forget() const;
+  // Lets a program run as `account` write the report.
+  void HandTo(uid_t account) const;
 
  private:
   std::string File() const { return dir_ / "port"; }

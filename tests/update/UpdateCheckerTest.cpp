@@ -84,7 +84,7 @@ class UpdateCheckerTest : public ::testing::Test {
     options.timeout = 2000ms;
     options.descriptionUrl = site.Url() + "software/update.xml";
     options.programUrl = site.Url() + "software/varnok";
-    options.moduleDirectory = dir.path();
+    options.stateDirectory = dir.path();
     options.localVersion = "1.0.0.1";
     options.random = [] { return 41; };
     options.windows = [this] { return &windows; };
@@ -241,22 +241,34 @@ TEST_F(UpdateCheckerTest, AnotherProgramWithItsOwnMd5IsRefused) {
   EXPECT_EQ(PendingCommand(), "");
 }
 
-TEST_F(UpdateCheckerTest, WithoutAUsableKeyNothingIsFetchedAndTheLogSaysSoOnce) {
+bool SaidOnce(const std::string& log, const std::string& phrase) {
+  const size_t said = log.find(phrase);
+  return said != std::string::npos && log.find(phrase, said + 1) == std::string::npos;
+}
+
+// A program without a key, and a shared installation (which its package manager
+// updates), fetch nothing and do not even wait.
+TEST_F(UpdateCheckerTest, WithoutAUsableKeyOrWithSelfUpdateOffNothingIsFetchedAndTheLogSaysSoOnce) {
   LogCapture log;
   site.Put("software/update.xml", Signed("1.0.0.2"));
   for (const std::string& key :
        {std::string(), std::string("not a key"), EncodeBase64(std::string(31, 'k')), vendor.PublicKeyBase64() + "\n"}) {
     UpdateChecker::Options options = Options();
     options.publicKey = key;
-    options.pause = 3600000ms;  // a check without a key does not even wait
+    options.pause = 3600000ms;
     EXPECT_FALSE(UpdateChecker(options).Run()) << key;
+  }
+  for (int run = 0; run < 2; ++run) {
+    UpdateChecker::Options options = Options();
+    options.selfUpdates = false;
+    options.pause = 3600000ms;
+    EXPECT_FALSE(UpdateChecker(options).Run());
   }
   EXPECT_EQ(site.Requests("software/update.xml"), 0);
   EXPECT_TRUE(windows.questions.empty());
   const std::string text = log.Take();
-  const size_t said = text.find("no usable update key");
-  EXPECT_NE(said, std::string::npos);
-  EXPECT_EQ(text.find("no usable update key", said + 1), std::string::npos) << text;
+  EXPECT_TRUE(SaidOnce(text, "no usable update key")) << text;
+  EXPECT_TRUE(SaidOnce(text, "self-update is off")) << text;
 }
 
 TEST_F(UpdateCheckerTest, UnverifiedDownloadsStayOnDiskAndAreNeverOffered) {

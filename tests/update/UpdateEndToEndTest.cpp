@@ -244,15 +244,25 @@ TEST(InstallModeBusyTest, WaitsUntilTheOldProgramHasExited) {
   StopStartedProgram(target);
 }
 
-TEST(InstallModeBusyTest, UpdateSwitchOutsideAnUpdateDirectoryStartsNormally) {
-  TempDir root;
-  const std::string programDir = root / "a/b/";
-  const std::string exe = InstallProgramCopy(programDir);
-  ChildProcess varnok({exe, "--headless", "-update"}, QuietEnvironment(), root.path());
-  EXPECT_TRUE(WaitUntil([&] { return StartedNormally(programDir); }, 30s)) << varnok.Output();
-  varnok.Signal(SIGTERM);
-  EXPECT_EQ(varnok.WaitForExit(30s), 0) << varnok.Output();
-  EXPECT_FALSE(std::filesystem::exists(root / "a/varnok"));
+TEST(InstallModeBusyTest, OnlyTheExactSwitchInAnUpdateDirectoryInstalls) {
+  // Outside an update directory, in one whose name only ends in "update", and with an
+  // address that ends in "-update" (as another program may hand one over).
+  const struct {
+    const char* directory;
+    const char* last;
+  } starts[] = {{"a/b/", "-update"}, {"a/b/myupdate/", "-update"}, {"a/b/update/", "http://x/get-update"}};
+  for (const auto& start : starts) {
+    TempDir root;
+    const std::string above = InstallOlderProgram(root / "a/b/");
+    const std::string programDir = root / start.directory;
+    const std::string exe = programDir == root / "a/b/" ? above : InstallProgramCopy(programDir);
+    ChildProcess varnok({exe, "--headless", start.last}, QuietEnvironment(), root.path());
+    EXPECT_TRUE(WaitUntil([&] { return StartedNormally(programDir); }, 30s)) << varnok.Output();
+    varnok.Signal(SIGTERM);
+    EXPECT_EQ(varnok.WaitForExit(30s), 0) << varnok.Output();
+    EXPECT_FALSE(std::filesystem::exists(root / "a/varnok")) << start.directory;
+    EXPECT_EQ(ReadFileOrEmpty(above), BuiltProgram() + "older release") << start.directory;
+  }
 }
 
 using AcceptedUpdateTest = UpdateEndToEndTest;

@@ -2,6 +2,8 @@
 // raw bytes on a real connection to the server on 127.0.0.1.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "LiveServer.h"
 #include "app/Config.h"
 #include "support/OtherAccount.h"
@@ -93,6 +95,7 @@ TEST_F(AdmissionTest, OnlyOurOwnHostNamesAreServed) {
 
 TEST_F(AdmissionTest, CommandsWithoutThisRunsKeyChangeNothing) {
   const Snapshot before(server.state());
+  std::filesystem::create_directories(server.dir() / "other");
   AppState otherRun(server.dir() / "other/varnok");
   const std::string guess(32, '0');
   for (const std::string& query :

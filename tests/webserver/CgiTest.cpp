@@ -76,14 +76,14 @@ TEST(CgiTest, QueryPairsNeverBecomeTheProgramsEnvironment) {
   EXPECT_FALSE(std::filesystem::exists(marker));
 }
 
-// What a program sees of its request: its own path, its arguments (the words of an index
-// query), the path info and the query, and the variables of the request.
+// What a program sees of its request: its arguments (the words of an index query), the
+// path info and the query, and the variables of the request.
 TEST(CgiTest, ARequestReachesTheProgramAsPathArgumentsAndVariables) {
   LiveServer server;
   const std::string root = server.root();
   const std::string marker = server.dir() / "split-ran";
   const std::string program =
-      "#!/bin/sh\nprintf 'Content-type: text/plain\\r\\n\\r\\n'\nprintf '%s|' \"$0\" \"$#\" \"$@\"\n"
+      "#!/bin/sh\nprintf 'Content-type: text/plain\\r\\n\\r\\n'\nprintf '%s|' \"$#\" \"$@\"\n"
       "echo \"port=$SERVER_PORT|proto=$SERVER_PROTOCOL|method=$REQUEST_METHOD|script=$SCRIPT_NAME|info=$PATH_INFO\"\n"
       "echo \"translated=$PATH_TRANSLATED|query=$QUERY_STRING|a=$a|b=$b|agent=$HTTP_USER_AGENT\"\n";
   for (const char* name : {"cgi-bin/prog", "run.cgi", "my dir/run.cgi"}) WriteProgram(root + name, program);
@@ -91,28 +91,28 @@ TEST(CgiTest, ARequestReachesTheProgramAsPathArgumentsAndVariables) {
   WriteProgram(root + "my", "#!/bin/sh\ntouch " + marker + "\n");
   const std::string port = std::to_string(server.port());
   struct Case {
-    std::string request, program, arguments, variables;
+    std::string request, arguments, variables;
   } cases[] = {
-      {"GET /cgi-bin/prog/extra/path?a=1&b=x+y%21 HTTP/1.0\r\nUser-Agent: ua\r\n\r\n", "cgi-bin/prog", "0|",
+      {"GET /cgi-bin/prog/extra/path?a=1&b=x+y%21 HTTP/1.0\r\nUser-Agent: ua\r\n\r\n", "0|",
        "proto=HTTP/1.0|method=GET|script=/cgi-bin/prog|info=/extra/path\ntranslated=" + root +
            "/extra/path|query=a=1&b=x+y%21|a=|b=|agent=ua\n"},
-      {"HEAD /run.cgi?hello+world HTTP/1.1\r\n\r\n", "run.cgi", "2|hello|world|",
+      {"HEAD /run.cgi?hello+world HTTP/1.1\r\n\r\n", "2|hello|world|",
        "proto=HTTP/1.1|method=HEAD|script=/run.cgi|info=\ntranslated=|query=hello+world|a=|b=|agent=\n"},
-      {"GET /my%20dir/run.cgi?hello+wor%20ld+%2B HTTP/1.0\r\n\r\n", "my dir/run.cgi", "3|hello|wor ld|+|",
+      {"GET /my%20dir/run.cgi?hello+wor%20ld+%2B HTTP/1.0\r\n\r\n", "3|hello|wor ld|+|",
        "proto=HTTP/1.0|method=GET|script=/my dir/run.cgi|info=\ntranslated=|query=hello+wor%20ld+%2B|a=|b=|agent=\n"},
-      {"GET /my%20dir/run.cgi HTTP/1.0\r\n\r\n", "my dir/run.cgi", "0|",
+      {"GET /my%20dir/run.cgi HTTP/1.0\r\n\r\n", "0|",
        "proto=HTTP/1.0|method=GET|script=/my dir/run.cgi|info=\ntranslated=|query=|a=|b=|agent=\n"},
   };
   for (const Case& c : cases)
-    EXPECT_EQ(server.Exchange(c.request), "HTTP/1.0 200 OK\r\nContent-type: text/plain\r\n\r\n" + root + c.program +
-                                             "|" + c.arguments + "port=" + port + "|" + c.variables)
+    EXPECT_EQ(server.Exchange(c.request),
+              "HTTP/1.0 200 OK\r\nContent-type: text/plain\r\n\r\n" + c.arguments + "port=" + port + "|" + c.variables)
         << c.request;
   EXPECT_FALSE(std::filesystem::exists(marker));
 }
 
 TEST(CgiTest, AProgramGetsItsConnectionAndNoOtherDescriptorOfOurs) {
   LiveServer server;
-  WriteProgram(server.root() + "fds.cgi", "#!/bin/sh\nprintf '\\r\\n'\nreadlink /proc/self/fd/0\nexec ls /proc/self/fd\n");
+  WriteProgram(server.root() + "fds.cgi", "#!/bin/sh\nprintf '\\r\\n'\nreadlink /proc/self/fd/1\nexec ls /proc/self/fd\n");
   // Descriptors other parts of the process left inheritable, and another client's
   // connection, open while the program starts.
   const int file = ::open((server.dir() / "page.htm").c_str(), O_RDWR | O_CREAT, 0644);
@@ -120,8 +120,9 @@ TEST(CgiTest, AProgramGetsItsConnectionAndNoOtherDescriptorOfOurs) {
   LoopbackClient other(server.port());
   ASSERT_TRUE(other.Send("GET /a.htm HTTP/1.0\r\n"));
   const std::string held = Body(server.Exchange("GET /fds.cgi HTTP/1.0\r\n\r\n"));
-  // 0, 1 and 2 are the connection; 3 is the directory ls reads.
-  EXPECT_TRUE(std::regex_match(held, std::regex("socket:\\[[0-9]+\\]\n0\n1\n2\n3\n"))) << held;
+  // 0 is the (empty) request body, 1 and 2 the connection, 3 the program's own file (it
+  // was started through it), 4 the directory ls reads.
+  EXPECT_TRUE(std::regex_match(held, std::regex("socket:\\[[0-9]+\\]\n0\n1\n2\n3\n4\n"))) << held;
   ::close(file);
   ::close(null);
 }
@@ -153,6 +154,52 @@ TEST(CgiTest, ProgramsOthersCouldChangeOrPlaceAreNotRun) {
   }
   EXPECT_FALSE(std::filesystem::exists(marker));
   EXPECT_EQ(server.Exchange("GET /ours.cgi HTTP/1.0\r\n\r\n"), "HTTP/1.0 200 OK\r\n\r\nran");
+}
+
+// A link at any level of a program's path leads the server where its owner chose: one of
+// another account is never followed, while our own (or the system's) are.
+TEST(CgiTest, ALinkAnywhereOnThePathCountsByItsOwner) {
+  if (!CanActAsOtherAccount()) GTEST_SKIP() << "needs root to place another account's links";
+  LiveServer server;
+  const std::string marker = server.dir() / "ran";
+  WriteProgram(server.root() + "real/cgi-bin/run.cgi", "#!/bin/sh\nprintf '\\r\\nran'\ntouch " + marker + "\n");
+  const std::string real = server.root() + "real/";
+  struct Level {
+    std::string link, target, uri;
+  } levels[] = {{"a", real, "/a/cgi-bin/run.cgi"},
+                {"b/cgi-bin", real + "cgi-bin", "/b/cgi-bin/run.cgi"},
+                {"c/cgi-bin/run.cgi", real + "cgi-bin/run.cgi", "/c/cgi-bin/run.cgi"}};
+  const std::string refused = ErrorAnswer("HTTP/1.0", 403, "Forbidden", "the program may not be run");
+  for (const uid_t owner : {kOtherAccount, geteuid()}) {
+    for (const Level& level : levels) {
+      const std::string link = server.root() + level.link;
+      std::filesystem::remove(link);
+      std::filesystem::create_directories(std::filesystem::path(link).parent_path());
+      ASSERT_EQ(symlink(level.target.c_str(), link.c_str()), 0) << link;
+      ASSERT_EQ(lchown(link.c_str(), owner, owner), 0);
+      const std::string answer = server.Exchange("GET " + level.uri + " HTTP/1.0\r\n\r\n");
+      if (owner == kOtherAccount) {
+        EXPECT_EQ(answer, refused) << level.uri;
+        EXPECT_FALSE(std::filesystem::exists(marker)) << level.uri;
+      } else {
+        EXPECT_EQ(answer, "HTTP/1.0 200 OK\r\n\r\nran") << level.uri;
+      }
+    }
+  }
+}
+
+TEST(CgiTest, APostBodyReachesTheProgramWholeAndAMissingProgramIsNotFound) {
+  LiveServer server;
+  WriteProgram(server.root() + "cgi-bin/count",
+               "#!/bin/sh\nprintf '\\r\\n'\nwc -c | tr -d ' '\necho \"$CONTENT_LENGTH $CONTENT_TYPE\"\n");
+  // Far more than arrives with the request head.
+  const std::string body(300000, 'b');
+  EXPECT_EQ(Body(server.Exchange("POST /cgi-bin/count HTTP/1.0\r\nContent-Type: text/plain\r\nContent-length: " +
+                                 std::to_string(body.size()) + "\r\n\r\n" + body)),
+            "300000\n300000 text/plain\n");
+  EXPECT_EQ(Body(server.Exchange("GET /cgi-bin/count HTTP/1.0\r\n\r\n")), "0\n \n");
+  EXPECT_EQ(server.Exchange("GET /cgi-bin/none?x HTTP/1.0\r\n\r\n"),
+            ErrorAnswer("HTTP/1.0", 404, "Not Found", "there is no such program"));
 }
 
 }  // namespace

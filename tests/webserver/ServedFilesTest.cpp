@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <sstream>
 #include <thread>
 
 #include "LiveServer.h"
@@ -50,6 +51,40 @@ TEST(ServedFilesTest, UserDirectoriesComeFromThePasswordDatabaseAndRunSandboxed)
   EXPECT_EQ(server.Exchange("GET /~nobody/a.htm HTTP/1.0\r\n\r\n").find("working directory"), std::string::npos);
   EXPECT_NE(server.Exchange("GET /~no-such-account/a.htm HTTP/1.0\r\n\r\n").find("404 Not Found"), std::string::npos);
   ASSERT_EQ(chdir("/"), 0);
+}
+
+// The memory this process has in use (the server runs in it).
+size_t ResidentBytes() {
+  size_t pages = 0, resident = 0;
+  std::istringstream(ReadFileOrEmpty("/proc/self/statm")) >> pages >> resident;
+  return resident * static_cast<size_t>(sysconf(_SC_PAGESIZE));
+}
+
+TEST(ServedFilesTest, AFileLargerThanMemoryGoesOutInPiecesAndTheServerGoesOn) {
+  TempDir home;
+  setenv("HOME", home.path().c_str(), 1);
+  LiveServer server;
+  constexpr uintmax_t kTebibyte = uintmax_t{1} << 40;  // sparse: costs no disk
+  std::filesystem::create_directories(home / ".www");
+  for (const std::string& file : {server.root() + "big.bin", home / ".www/big.bin"}) {
+    WriteFileOrDie(file, "");
+    std::filesystem::resize_file(file, kTebibyte);
+  }
+  for (const char* target : {"/big.bin", "/~/big.bin"}) {
+    const size_t before = ResidentBytes();
+    const int fd = ConnectLoopback(server.port());
+    ASSERT_GE(fd, 0);
+    const std::string request = std::string("GET ") + target + " HTTP/1.0\r\n\r\n";
+    ASSERT_EQ(send(fd, request.data(), request.size(), MSG_NOSIGNAL), static_cast<ssize_t>(request.size()));
+    constexpr size_t kTaken = 256u << 20;
+    char piece[65536];
+    size_t taken = 0;
+    for (ssize_t got; taken < kTaken && (got = recv(fd, piece, sizeof piece, 0)) > 0;) taken += static_cast<size_t>(got);
+    close(fd);
+    EXPECT_GE(taken, kTaken) << target;
+    EXPECT_LT(ResidentBytes(), before + (32u << 20)) << target;
+    EXPECT_NE(server.Exchange("GET /isserver_varnok.ido HTTP/1.0\r\n\r\n").find("<html></html>"), std::string::npos);
+  }
 }
 
 // Uploads are answered only with the file cache, which strict option order selects.

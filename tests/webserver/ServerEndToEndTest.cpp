@@ -113,6 +113,9 @@ TEST(ServerEndToEndTest, ServesTheProgramDirectoryWhereverItIsStarted) {
   // shutdown signals in every thread.
   EXPECT_EQ(RawHttpExchange(program.port, "GET /cgi-bin/mask\r\n"), "\r\nSigBlk:\t0000000000000000\n");
 
+  // One program at a time keeps a directory's state.
+  program.process->Signal(SIGTERM);
+  ASSERT_EQ(program.process->WaitForExit(20s), 0);
   WriteFileOrDie(rootDir / "side.htm", "override");
   Program overridden = Start(programDir, "other", UniqueSiteUrl(), {{"JAWS_DOCUMENT_ROOT", rootDir.path()}});
   ASSERT_TRUE(ComesUp(overridden)) << overridden.process->Output();

@@ -1,3 +1,7 @@
+#include <signal.h>
+
+#include <filesystem>
+
 #include "DesktopTest.h"
 
 // The favorites and other-functions pages, used the way a person uses them: buttons of
@@ -60,6 +64,18 @@ class LocalPagesTest : public DesktopTest {
     desktop.Click(link.center());
     return WaitForRewrittenPage(page, file);
   }
+  // Types `address` into the home page form of the other-functions page and sends it.
+  void SetHomeWithTheForm(const std::string& address) {
+    const int page = OpenGeneratedPage("other", "menu.htm");
+    // The form's address field is the first thing Tab reaches in the page.
+    desktop.Key("ctrl+l");
+    desktop.Key("Tab");
+    ASSERT_TRUE(WaitForFocusedField(page));
+    desktop.Key("ctrl+a");
+    desktop.Type(address);
+    desktop.Key("Return");
+    ASSERT_TRUE(WaitForRewrittenPage(page, "menu.htm"));
+  }
 };
 
 TEST_F(LocalPagesTest, AFavoriteAddedWithTheButtonIsDeletedByClickingItsLinkOnTheFavoritesPage) {
@@ -112,21 +128,28 @@ TEST_F(LocalPagesTest, AnAddressTypedWithoutSchemeIsRecordedAsTheAddressLoaded) 
 
 TEST_F(LocalPagesTest, TheHomePageIsSetThroughTheOtherFunctionsForm) {
   Start(site.Url("/old-home"));
-  const int page = OpenGeneratedPage("other", "menu.htm");
-  // The form's address field is the first thing Tab reaches in the page.
-  desktop.Key("ctrl+l");
-  desktop.Key("Tab");
-  ASSERT_TRUE(WaitForFocusedField(page));
-  desktop.Key("ctrl+a");
-  desktop.Type(site.Url("/new-home"));
-  desktop.Key("Return");
-  ASSERT_TRUE(WaitForRewrittenPage(page, "menu.htm"));
+  ASSERT_NO_FATAL_FAILURE(SetHomeWithTheForm(site.Url("/new-home")));
   // The home button now leads there.
   ASSERT_TRUE(program.Click("home"));
   EXPECT_TRUE(site.WaitForRequests("/new-home"));
 
   const std::string ini = CloseAndReadIni();
   EXPECT_EQ(Section(ini, "homeurl"), "url1=" + site.Url("/new-home") + "\r\n") << ini;
+}
+
+TEST_F(LocalPagesTest, AHomePageSetAMomentBeforeAKillIsKept) {
+  Start(site.Url("/old-home"));
+  ASSERT_NO_FATAL_FAILURE(SetHomeWithTheForm(site.Url("/new-home")));
+  // On the disk a moment later, with the program still running.
+  const std::string saved = "url1=" + site.Url("/new-home") + "\r\n";
+  ASSERT_TRUE(WaitUntil([&] { return Section(program.Ini(), "homeurl") == saved; }, 30s)) << program.Ini();
+
+  program.Signal(SIGKILL);
+  ASSERT_TRUE(program.WaitForExit(30s));
+  std::filesystem::remove(program.environment()["VARNOK_WIDGET_MAP"]);  // the killed run's
+  ASSERT_TRUE(program.Start()) << program.Output();
+  EXPECT_TRUE(site.WaitForRequests("/new-home")) << program.Output();
+  EXPECT_EQ(Section(CloseAndReadIni(), "homeurl"), saved);
 }
 
 TEST_F(LocalPagesTest, TheHistoryIsClearedByClickingItsLinkOnTheOtherFunctionsPage) {

@@ -1,0 +1,45 @@
+#include "webserver/File_Reply.h"
+
+#include <cstring>
+
+#include "app/AppState.h"
+#include "webserver/HTTP_Request.h"
+#include "webserver/Socket_IO.h"
+
+namespace {
+
+constexpr const char kOkHeader[] = "HTTP/1.0 200 OK\r\nContent-type: text/html\r\n\r\n";
+// Pages of user directories may belong to any account on the machine. Served under our
+// own origin they could read our pages (and the command key in them); sandboxed they
+// run as an origin of their own.
+constexpr const char kUserPageOkHeader[] =
+    "HTTP/1.0 200 OK\r\nContent-type: text/html\r\nContent-Security-Policy: sandbox\r\n\r\n";
+
+bool IsUserDirectoryUri(const char* uri) { return uri && uri[0] == '/' && uri[1] == '~'; }
+
+}  // namespace
+
+File_Reply::File_Reply(Socket_IO& io, const HTTP_Request& request, const AppState& state)
+    : io_(io), request_(request), state_(state) {}
+
+void File_Reply::send() {
+  const char* head = header();
+  io_.send_file(path().c_str(), head, std::strlen(head), "", 0);
+}
+
+void File_Reply::send_header() {
+  const char* head = header();
+  io_.send_reply(head, std::strlen(head));
+}
+
+std::string File_Reply::path() const {
+  // The generated pages come from the state directory, wherever the document root is.
+  const char* uri = request_.uri();
+  const std::string page = *uri == '/' ? state_.GeneratedPagePath(uri + 1) : std::string();
+  return page.empty() ? request_.path() : page;
+}
+
+const char* File_Reply::header() const {
+  if (HTTP_Request::is_simple(request_.version())) return "";
+  return IsUserDirectoryUri(request_.uri()) ? kUserPageOkHeader : kOkHeader;
+}
