@@ -122,8 +122,7 @@ TEST(InstallTest, AnInstalledProgramKeepsEachAccountsStateInItsDataDirectoryAndS
   ASSERT_EQ(install.status, 0) << install.output;
   ASSERT_EQ(chown(home.path().c_str(), kOtherAccount, kOtherAccount), 0);
   const std::string account = std::to_string(kOtherAccount);
-  ProgramPort reported;
-  reported.HandTo(kOtherAccount);
+  const ProgramPort reported(home.path());
   std::map<std::string, std::string> environment{{"HOME", home.path()},
                                                  {"XDG_DATA_HOME", ""},
                                                  {"XDG_RUNTIME_DIR", home.path()},

@@ -1,15 +1,17 @@
 #include "support/ProgramPort.h"
 
 #include <cstdio>
-#include <unistd.h>
-
 #include <cstdlib>
-#include <stdexcept>
 
 #include "support/ChildProcess.h"
 
+ProgramPort::ProgramPort() : own_(std::make_unique<TempDir>()), file_(*own_ / "port") {}
+
+ProgramPort::ProgramPort(const std::string& directory)
+    : file_(directory + (directory.back() == '/' ? "" : "/") + "port") {}
+
 std::map<std::string, std::string> ProgramPort::Environment() const {
-  return {{"VARNOK_PORT", "0"}, {"VARNOK_PORT_FILE", File()}};
+  return {{"VARNOK_PORT", "0"}, {"VARNOK_PORT_FILE", file_}};
 }
 
 void ProgramPort::AddTo(std::map<std::string, std::string>& environment) const {
@@ -20,7 +22,7 @@ int ProgramPort::Wait(std::chrono::milliseconds timeout) const {
   int port = 0;
   WaitUntil(
       [&] {
-        const std::string text = ReadFileOrEmpty(File());
+        const std::string text = ReadFileOrEmpty(file_);
         if (text.empty() || text.back() != '\n') return false;
         port = std::atoi(text.c_str());
         return port > 0;
@@ -29,8 +31,4 @@ int ProgramPort::Wait(std::chrono::milliseconds timeout) const {
   return port;
 }
 
-void ProgramPort::Forget() const { std::remove(File().c_str()); }
-
-void ProgramPort::HandTo(uid_t account) const {
-  if (chown(dir_.path().c_str(), account, account) != 0) throw std::runtime_error("cannot hand " + dir_.path() + " over");
-}
+void ProgramPort::Forget() const { std::remove(file_.c_str()); }

@@ -1,8 +1,7 @@
 #pragma once
-#include <sys/types.h>
-
 #include <chrono>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "support/TempDir.h"
@@ -13,7 +12,10 @@
 // race for a port, and a test knows the server is up when it knows the port.
 class ProgramPort {
  public:
-  ProgramPort() = default;
+  // The report goes into a directory of its own, or into `directory`, which a program run
+  // as another account must be able to write.
+  ProgramPort();
+  explicit ProgramPort(const std::string& directory);
   ProgramPort(const ProgramPort&) = delete;
   ProgramPort& operator=(const ProgramPort&) = delete;
 
@@ -24,10 +26,8 @@ class ProgramPort {
   int Wait(std::chrono::milliseconds timeout = std::chrono::seconds(60)) const;
   // Forgets a port reported before, for a program started again.
   void Forget() const;
-  // Lets a program run as `account` write the report.
-  void HandTo(uid_t account) const;
 
  private:
-  std::string File() const { return dir_ / "port"; }
-  TempDir dir_;
+  std::unique_ptr<TempDir> own_;
+  std::string file_;
 };

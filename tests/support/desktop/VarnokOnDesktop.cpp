@@ -9,7 +9,7 @@
 
 using namespace std::chrono_literals;
 
-VarnokOnDesktop::VarnokOnDesktop(const VirtualDesktop& desktop) : desktop_(desktop) {
+VarnokOnDesktop::VarnokOnDesktop(const VirtualDesktop& desktop) : desktop_(desktop), port_(scratch_.path()) {
   environment_ = desktop.Environment();
   environment_["VARNOK_SITE_URL"] = UniqueSiteUrl();
   port_.AddTo(environment_);

@@ -96,7 +96,7 @@ class VarnokOnDesktop {
  private:
   const VirtualDesktop& desktop_;
   TempDir dir_;
-  TempDir scratch_;  // the widget map lives outside the program directory
+  TempDir scratch_;  // the widget map and the port file live outside the program directory
   ProgramPort port_;
   std::map<std::string, std::string> environment_;
   std::vector<std::string> arguments_;
