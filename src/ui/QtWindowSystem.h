@@ -10,7 +10,9 @@
 #include "ui/CUpdatingDia.h"
 
 class AppState;
+class BrowserProfile;
 class QMessageBox;
+class SessionRestore;
 class QSocketNotifier;
 
 // The window system of the windowed program. Runs on the GUI thread; Post and
@@ -49,7 +51,10 @@ class QtWindowSystem : public QObject, public WindowSystem {
   AppState& state() const;
 
   AppState* state_;
+  // The profile outlives every page; the application object outlives it.
+  std::unique_ptr<BrowserProfile> profile_;
   QPointer<CMainFrame> frame_;
+  QPointer<SessionRestore> session_;
   QPointer<CUpdatingDia> installing_;
   QSocketNotifier* signalNotifier_ = nullptr;
   int signalFd_ = -1;

@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "WindowedProgram.h"
+#include "support/ScopedEnvironment.h"
 #include "app/AppState.h"
 #include "app/GbkText.h"
 #include "ui/CExplorer2.h"
@@ -75,7 +76,10 @@ class SidePagesTest : public ::testing::Test {
     QTest::qWait(50);
   }
 
-  TempDir dir;
+  TempDir dir, home;
+  // The window's profile and its list of open pages live in the account's data directory.
+  ScopedEnvironment homeVariable{"HOME", home.path()}, dataHome{"XDG_DATA_HOME", std::nullopt},
+      cacheHome{"XDG_CACHE_HOME", std::nullopt};
   std::unique_ptr<AppState> state;
   PageListener server{[this](const std::string& path) {
     if (path == "/sysmsg.htm") return PageListener::HtmlAnswer(ReadFileOrEmpty(dir / "sysmsg.htm"));
