@@ -14,4 +14,9 @@ namespace platform {
 // nobody can be told apart from anybody, and the caller should not serve the connection.
 std::optional<uid_t> PeerSocketOwner(int fd);
 
+// Opens the calling thread's channel to the socket diagnostics now instead of at its
+// first question: a serving thread then holds its descriptors from its start, and
+// still has them when the process runs short of descriptors.
+void OpenPeerOwnerQueries();
+
 }  // namespace platform

@@ -43,7 +43,9 @@ WorkArea PrimaryWorkArea() {
 
 }  // namespace
 
-QtWindowSystem::QtWindowSystem() = default;
+QtWindowSystem::QtWindowSystem(AppState* state) : state_(state) {}
+
+AppState& QtWindowSystem::state() const { return state_ ? *state_ : TheAppState::Instance(); }
 
 QtWindowSystem::~QtWindowSystem() {
   BeginShutdown();
@@ -56,8 +58,8 @@ bool QtWindowSystem::CreateMainWindow() {
   // The loop ends when the main window closes, not when the last window does: an open
   // question must neither keep the program alive nor end it.
   QApplication::setQuitOnLastWindowClosed(false);
-  profile_ = std::make_unique<BrowserProfile>(TheAppState::Instance());
-  frame_ = new CMainFrame(TheAppState::Instance(), profile_->profile());
+  profile_ = std::make_unique<BrowserProfile>(state());
+  frame_ = new CMainFrame(state(), profile_->profile());
   connect(frame_, &CMainFrame::closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
   frame_->setGeometry(RestoredFrameGeometry(PrimaryWorkArea()));
   frame_->openNewPageWindow();  // the first, empty page window

@@ -1,9 +1,11 @@
 #include "ui/WidgetMapWriter.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMenu>
 #include <QWebEnginePage>
 #include <QProgressBar>
 #include <QPushButton>
@@ -114,7 +116,7 @@ QString WidgetMapWriter::Describe() const {
   }
   if (const QLabel* notice = frame_->fullScreen()->notice())
     map += Line(QStringLiteral("fullScreenNotice"), notice, {TextFlag(notice->text())});
-  return map + DescribeDownloads() + DescribePrompt();
+  return map + DescribeDownloads() + DescribePrompt() + DescribePopups();
 }
 
 QString WidgetMapWriter::DescribePrompt() const {
@@ -125,6 +127,22 @@ QString WidgetMapWriter::DescribePrompt() const {
               {QStringLiteral("feature=%1").arg(int(prompt->feature())), TextFlag(prompt->hostText())}) +
          Line(QStringLiteral("prompt.allow"), allow,
               allow->isEnabled() ? QStringList() : QStringList{QStringLiteral("disabled")});
+}
+
+QString WidgetMapWriter::DescribePopups() const {
+  QString map;
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    if (!widget->isVisible()) continue;
+    if (auto* menu = qobject_cast<QMenu*>(widget)) {
+      QStringList items;
+      for (const QAction* action : menu->actions())
+        if (action->isVisible() && !action->isSeparator()) items << action->text();
+      map += Line(QStringLiteral("menu"), menu, {TextFlag(items.join(QLatin1Char('\n')))});
+    } else if (auto* tip = qobject_cast<QLabel*>(widget); tip && tip->windowType() == Qt::ToolTip) {
+      map += Line(QStringLiteral("tooltip"), tip, {TextFlag(tip->text())});
+    }
+  }
+  return map;
 }
 
 QString WidgetMapWriter::DescribeOverlays(const QString& page, const QWidget* view) const {

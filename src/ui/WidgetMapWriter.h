@@ -19,7 +19,8 @@ class QWidget;
 // ("zoom=125") and the process that draws the page ("renderer=PID"); overlays over a page
 // are "page.N.<name>"; a permission prompt in sight is "prompt" with the feature it asks
 // about (feature=, the engine's number) and the host it shows, its allow button
-// "prompt.allow"; the full-screen notice "fullScreenNotice" with its text.
+// "prompt.allow"; the full-screen notice "fullScreenNotice" with its text; an open
+// context menu "menu" with its items, a tooltip on the screen "tooltip" with its text.
 class WidgetMapWriter : public QObject {
   Q_OBJECT
 
@@ -32,6 +33,7 @@ class WidgetMapWriter : public QObject {
   QString Describe() const;
   QString DescribeDownloads() const;
   QString DescribePrompt() const;
+  QString DescribePopups() const;
   // The overlays shown over a page (notices, the find bar, the zoom level) with their
   // named controls, as "page.N.<overlay>" and "page.N.<overlay>.<control>".
   QString DescribeOverlays(const QString& page, const QWidget* view) const;

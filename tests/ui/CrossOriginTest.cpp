@@ -74,20 +74,18 @@ std::string HostilePage(int port, const std::string& guess, const std::string& k
 
 TEST(CrossOriginTest, AHostilePageChangesNothingAndReadsNothing) {
   std::unique_ptr<Program> program;
-  int port = 0;
+  // The page may be asked for before the program's server is up: it waits for its port.
   PageListener site([&](const std::string& path) {
     if (path == "/redirect")
-      return "HTTP/1.0 302 Found\r\nLocation: http://localhost:" + std::to_string(port) +
-             "/clearhis_browser.ido/\r\n\r\n";
+      return "HTTP/1.0 302 Found\r\nLocation: " + program->LocalUrl("/clearhis_browser.ido/") + "\r\n\r\n";
     if (path == "/evil") {
       const std::string key = KeyIn(program->Page("menu.htm"));
       if (key.empty()) return PageListener::HtmlAnswer("<script>setTimeout(() => location.reload(), 200)</script>");
-      return PageListener::HtmlAnswer(HostilePage(port, std::string(32, '7'), key));
+      return PageListener::HtmlAnswer(HostilePage(program->port.Wait(), std::string(32, '7'), key));
     }
     return PageListener::HtmlAnswer("ok");
   });
   program = std::make_unique<Program>(site.Url("/evil"));
-  port = program->port;
   program->environment["VARNOK_VERBOSE"] = "1";  // the server logs every request it parses
   WriteFileOrDie(program->dir / "varnok.ini",
                  "[homeurl]\r\nurl1=" + site.Url("/evil") +
@@ -130,7 +128,7 @@ TEST(CrossOriginTest, AHostilePageChangesNothingAndReadsNothing) {
     EXPECT_NE(line.find(" from " + kind.initiator + " "), std::string::npos) << kind.name << ": " << line;
   }
   // A request of our own, which the server must log like any other.
-  RawHttpExchange(port, "GET /sysmsg.htm HTTP/1.0\r\nHost: localhost\r\n\r\n");
+  RawHttpExchange(program->port.Wait(), "GET /sysmsg.htm HTTP/1.0\r\nHost: localhost\r\n\r\n");
   child->Signal(SIGTERM);
   ASSERT_EQ(child->WaitForExit(30s), 0) << child->Output();
 

@@ -219,22 +219,4 @@ TEST(SlowClientTest, ACgiProgramWaitsForItsClientLongerThanTheServerWould) {
   EXPECT_EQ(client.ReadAll(), "HTTP/1.0 200 OK\r\nContent-type: text/plain\r\n\r\ngot hello\n");
 }
 
-TEST(SlowClientTest, ACgiProgramGetsItsConnectionAndNoOtherDescriptor) {
-  LiveServer server;
-  std::filesystem::create_directories(server.root() + "cgi-bin");
-  WriteFileOrDie(server.root() + "cgi-bin/fds",
-                 "#!/bin/sh\nprintf 'Content-type: text/plain\\r\\n\\r\\n'\nexec ls /proc/self/fd\n");
-  std::filesystem::permissions(server.root() + "cgi-bin/fds", std::filesystem::perms::owner_all);
-  // A descriptor some other part of the process left inheritable, and another client's
-  // connection, open while the program starts.
-  const int stray = open("/dev/null", O_RDONLY);
-  LoopbackClient other(server.port());
-  ASSERT_TRUE(other.Send("GET /a.htm HTTP/1.0\r\n"));
-  // 0 is the (empty) request body, 1 and 2 the connection, 3 the program's own file
-  // (it was started through it), 4 the directory ls reads.
-  EXPECT_EQ(server.Exchange("GET /cgi-bin/fds HTTP/1.0\r\n\r\n"),
-            "HTTP/1.0 200 OK\r\nContent-type: text/plain\r\n\r\n0\n1\n2\n3\n4\n");
-  close(stray);
-}
-
 }  // namespace

@@ -24,7 +24,9 @@
 // ".crashed" with its named buttons, and the status bar's named controls are
 // "status.<name>". "prompt" is a permission prompt in sight (feature=<the engine's number>,
 // the host it shows as a text flag) with ".allow" (flag "disabled" while it cannot be
-// pressed); "fullScreenNotice" (its text as a text flag) names a page that went full screen.
+// pressed); "fullScreenNotice" (its text as a text flag) names a page that went full screen;
+// an open context menu is "menu" (its items, one per line, as the text flag) and a tooltip
+// on the screen "tooltip".
 class WidgetMap {
  public:
   struct Entry {

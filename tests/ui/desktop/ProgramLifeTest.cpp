@@ -1,4 +1,5 @@
 #include <signal.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -27,6 +28,14 @@ TEST_F(ProgramLifeTest, ClosedBySignalItSavesTheSession) {
     EXPECT_NE(ini.find("[history]\r\nurl1=" + home + "\r\n"), std::string::npos) << ini;
     EXPECT_NE(ini.find("[homeurl]\r\nurl1=" + home + "\r\n"), std::string::npos) << ini;
   }
+}
+
+TEST_F(ProgramLifeTest, StartedByRootItTurnsTheEnginesSandboxOffItself) {
+  if (geteuid() != 0) GTEST_SKIP() << "only root's run turns the sandbox off; this account keeps it";
+  // The engine refuses to show pages as root with its sandbox on.
+  program.environment()["QTWEBENGINE_DISABLE_SANDBOX"] = "";
+  Start(site.Url("/shown"));
+  EXPECT_TRUE(WaitForPage(0, site.Url("/shown"))) << program.Output();
 }
 
 TEST_F(ProgramLifeTest, ASecondInstanceExitsAtOnceWithoutAWindow) {
