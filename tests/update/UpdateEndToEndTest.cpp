@@ -19,6 +19,7 @@
 #include <thread>
 
 #include "support/ChildProcess.h"
+#include "support/RawHttp.h"
 #include "support/TempDir.h"
 #include "update/LocalSite.h"
 #include "update/ReleaseScripts.h"
