@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 
 #include <cstdlib>
+#include <initializer_list>
 
 bool DisplayAvailable() {
   for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
