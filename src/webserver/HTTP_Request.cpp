@@ -78,6 +78,17 @@ const char* HTTP_Request::header_value(int index) {
   return name ? headers_.value(name) : nullptr;
 }
 
+bool HTTP_Request::names_account(const ACE_Message_Block& block) {
+  const char* line = block.rd_ptr();
+  const char* end = static_cast<const char*>(std::memchr(line, '\n', block.length()));
+  if (!end) end = line + block.length();
+  for (const char* c = line; c < end; ++c) {
+    if (*c == '~') return true;
+    if (*c == '%' && end - c >= 3 && c[1] == '7' && (c[2] == 'e' || c[2] == 'E')) return true;
+  }
+  return false;
+}
+
 bool HTTP_Request::is_simple(const char* version) { return !version || std::strcmp(version, "HTTP/0.9") == 0; }
 
 const char* HTTP_Request::status_phrase() const { return HTTP_Helpers::status_text(status_); }

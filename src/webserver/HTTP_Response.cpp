@@ -82,6 +82,12 @@ void HTTP_Response::respond() {
     serve();
 }
 
+bool HTTP_Response::answers_without_waiting() const {
+  if (request_.status() != 200) return true;
+  const char* uri = request_.uri();
+  return !request_.cgi() && request_.method_index() != kPut && !(uri && std::strstr(uri, ".ido"));
+}
+
 std::string HTTP_Response::error_response(const char* version, int status, const char* reason) {
   const char* phrase = HTTP_Helpers::status_text(status);
   std::string body = Format(kErrorPage, status, phrase, reason);

@@ -18,6 +18,9 @@ class HTTP_Response : public CommandReply {
   HTTP_Response(Socket_IO& io, HTTP_Request& request, HTTP_Handler& handler, Server_Context& context);
 
   void respond();
+  // False when the answer may wait on something slower than the disk: a CGI program,
+  // a command (which rewrites pages under the state's lock) or an upload.
+  bool answers_without_waiting() const;
   void send_error_page(int status, const char* reason);
 
   // How a command URL is answered.
