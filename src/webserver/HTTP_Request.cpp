@@ -65,9 +65,22 @@ std::vector<std::string> SplitCgiPath(const std::string& list) {
 
 }  // namespace
 
-HTTP_Request::HTTP_Request(const HTTP_Settings& settings) : settings_(settings) {
-  for (const char* name : kHeaderNames) headers_.register_name(name);
+namespace {
+
+// Every request starts from the same registered names: the sorted table is made once
+// and copied.
+const Headers& RegisteredHeaders() {
+  static const Headers registered = [] {
+    Headers headers;
+    for (const char* name : kHeaderNames) headers.register_name(name);
+    return headers;
+  }();
+  return registered;
 }
+
+}  // namespace
+
+HTTP_Request::HTTP_Request(const HTTP_Settings& settings) : settings_(settings), headers_(RegisteredHeaders()) {}
 
 const char* HTTP_Request::header_name(int index) {
   return (index >= 0 && index < kHeaderCount) ? kHeaderNames[index] : nullptr;
