@@ -68,6 +68,13 @@ class Vendor {
   std::string publicKey_;
 };
 
+// Whether the running process `pid` has loaded the download library, or the one that
+// checks digests and signatures: the program loads them for its first fetch, not before.
+bool LoadedDownloadLibraries(pid_t pid) {
+  const std::string maps = ReadFileOrEmpty("/proc/" + std::to_string(pid) + "/maps");
+  return maps.find("/libcurl.so") != std::string::npos || maps.find("/libcrypto.so") != std::string::npos;
+}
+
 size_t Occurrences(const std::string& text, const std::string& part) {
   size_t count = 0;
   for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
@@ -136,6 +143,7 @@ TEST_F(UpdateEndToEndTest, HeadlessProgramDownloadsAndVerifiesTheNewProgram) {
   ChildProcess varnok({InstallOlderProgram(dir.path()), "--headless"}, env, dir.path());
 
   EXPECT_TRUE(WaitUntil([&] { return site.Requests("software/update.xml") >= 2; }, 60s)) << varnok.Output();
+  EXPECT_TRUE(LoadedDownloadLibraries(varnok.pid()));
   varnok.Signal(SIGTERM);
   EXPECT_EQ(varnok.WaitForExit(30s), 0) << varnok.Output();
   EXPECT_EQ(ReadFileOrEmpty(dir / "update/varnok"), program);
@@ -190,6 +198,7 @@ TEST_F(UpdateEndToEndTest, ProgramWithoutAKeyOffersNothingAndSaysSoOnce) {
   ASSERT_TRUE(WaitUntil([&] { return varnok.Output().find(said) != std::string::npos; }, 60s)) << varnok.Output();
   std::this_thread::sleep_for(1s);  // room for many more checks
   EXPECT_TRUE(varnok.Running()) << varnok.Output();
+  EXPECT_FALSE(LoadedDownloadLibraries(varnok.pid()));
   varnok.Signal(SIGTERM);
   EXPECT_EQ(varnok.WaitForExit(30s), 0) << varnok.Output();
   EXPECT_EQ(Occurrences(varnok.Output(), said), 1u) << varnok.Output();
