@@ -16,6 +16,11 @@ its load handler requests a second URL from the same listener, and the moment th
 request arrives is "first page loaded". Nothing in the programs is instrumented, so
 varnok is measured exactly as a user starts it.
 
+varnok and the bare view both keep a persistent web profile (cookies, storage, disk
+cache under the XDG data and cache directories). Each program has a home of its own for
+the whole run, which its warm-up fills, so every measured run starts with a profile
+that exists, as a person's does.
+
 Run it under a display, e.g. through scripts/bench-startup.sh.
 """
 import argparse
@@ -136,6 +141,13 @@ def stop(proc):
             pass
 
 
+def env_with_home(home):
+    """This environment with `home` as HOME and the XDG directories under it."""
+    env = {k: v for k, v in os.environ.items() if not k.startswith("XDG_") or k == "XDG_RUNTIME_DIR"}
+    env["HOME"] = home
+    return env
+
+
 def quit_like_a_person(proc):
     """Closes a program through its quit key so that it saves a clean profile."""
     windows = subprocess.run(["xdotool", "search", "--pid", str(proc.pid), "--onlyvisible", "--name", "."],
@@ -181,9 +193,15 @@ class Launcher:
                     b"\r\n[history]\r\n[soucangjia]\r\n\r\n")
         # A site of its own, so no other varnok on the machine, nor a token left by an
         # earlier run, makes this one stand down as a second instance.
-        env = dict(os.environ, VARNOK_PORT=str(free_port()),
+        env = dict(self.own_home("varnok"), VARNOK_PORT=str(free_port()),
                    VARNOK_SITE_URL=f"http://bench-{run}-{self.marker}.invalid/")
         return [program], env, program_dir
+
+    def own_home(self, kind):
+        """The environment with a home kept by `kind` for the whole run (its profile)."""
+        home = os.path.join(self.workdir, f"home-{kind}")
+        os.makedirs(home, exist_ok=True)
+        return env_with_home(home)
 
     def falkon_command(self, run, url):
         home = os.path.join(self.workdir, f"falkon-{run}")
@@ -191,9 +209,7 @@ class Launcher:
             os.makedirs(home)
         else:
             shutil.copytree(self.falkon_profile, home, symlinks=True)
-        env = {k: v for k, v in os.environ.items() if not k.startswith("XDG_") or k == "XDG_RUNTIME_DIR"}
-        env["HOME"] = home
-        return [self.args.falkon, "--no-remote", url], env, home
+        return [self.args.falkon, "--no-remote", url], env_with_home(home), home
 
     def keep_falkon_profile(self, run):
         """The warm-up's profile, less its saved session, is where every later run starts."""
@@ -210,7 +226,7 @@ class Launcher:
         elif kind == "falkon":
             command, env, cwd = self.falkon_command(run, url)
         else:
-            command, env, cwd = [self.args.bare, url], dict(os.environ), self.workdir
+            command, env, cwd = [self.args.bare, url], self.own_home("bare"), self.workdir
         env.setdefault("QTWEBENGINE_DISABLE_SANDBOX", "1")
         log_path = os.path.join(self.workdir, f"{run}.log")
         with open(log_path, "wb") as log:

@@ -24,14 +24,6 @@ std::string HomeDirectory() {
   return account && account->pw_dir ? WithoutTrailingSlashes(account->pw_dir) : "";
 }
 
-// The account's data directory for the program: $XDG_DATA_HOME/varnok/ when that is an
-// absolute path (the XDG rules ignore relative ones), else ~/.local/share/varnok/.
-std::string DataHome() {
-  const char* configured = std::getenv("XDG_DATA_HOME");
-  const std::string base = configured && *configured == '/' ? configured : HomeDirectory() + "/.local/share";
-  return WithoutTrailingSlashes(base) + "/varnok/";
-}
-
 // Every missing directory of `path` is made 0700, as the XDG rules ask; the last one is
 // made 0700 even when something else made it first, since it holds the account's history.
 void MakePrivateDirectory(const std::string& path) {
@@ -44,10 +36,18 @@ void MakePrivateDirectory(const std::string& path) {
 
 }  // namespace
 
+// $XDG_DATA_HOME/varnok/ when that is an absolute path (the XDG rules ignore relative
+// ones), else ~/.local/share/varnok/.
+std::string StateDirectory::AccountDataDirectory() {
+  const char* configured = std::getenv("XDG_DATA_HOME");
+  const std::string base = configured && *configured == '/' ? configured : HomeDirectory() + "/.local/share";
+  return WithoutTrailingSlashes(base) + "/varnok/";
+}
+
 StateDirectory StateDirectory::For(const std::string& programDirectory) {
   if (!IsSystemDirectory(programDirectory) && platform::DirectoryWritable(programDirectory))
     return StateDirectory(programDirectory, true);
-  std::string data = DataHome();
+  std::string data = AccountDataDirectory();
   MakePrivateDirectory(data);
   return StateDirectory(std::move(data), false);
 }

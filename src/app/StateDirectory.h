@@ -14,6 +14,10 @@ class StateDirectory {
   // directory when that is chosen.
   static StateDirectory For(const std::string& programDirectory);
 
+  // The account's data directory of the program, $XDG_DATA_HOME/varnok/ (by default
+  // ~/.local/share/varnok/), whether or not the state lives there; ends in "/".
+  static std::string AccountDataDirectory();
+
   // Ends in "/".
   const std::string& path() const { return path_; }
   // True when the state lives beside the executable; only then does the program update

@@ -75,6 +75,10 @@ void CBrowserDialogbar::createControls() {
   addressBox_->setGeometry(dialog_units::ToPixels(69, 3, 201, kButtonHeight - 1));
   SetControlId(addressBox_, ids::IDC_COMBO_ADDRESS);
   connect(addressBox_, qOverload<int>(&QComboBox::activated), this, &CBrowserDialogbar::addressChosen);
+  // The box would pick the entry equal to its text when its edit field loses the focus
+  // and report it as chosen, so that leaving the box loaded an address. Only a pick
+  // from the list, or Enter, goes anywhere.
+  QObject::disconnect(addressBox_->lineEdit(), &QLineEdit::editingFinished, addressBox_, nullptr);
 
   for (size_t i = 3; i < 8; ++i) addIconButton(kButtons[i]);  // go to save
   addTextButton(ids::IDC_BUTTON_NAVIGATION, "navigation", 383, 40, gbk_boundary::FromGbk(gbk::kPortalNavigation),
@@ -147,6 +151,21 @@ std::string CBrowserDialogbar::addressText() const {
   // An unedited selected entry gives back its own bytes, not a re-encoding of its text.
   if (index >= 0 && addressBox_->currentText() == addressBox_->itemText(index)) return addressAt(index);
   return gbk_boundary::AddressToGbk(addressBox_->currentText());
+}
+
+void CBrowserDialogbar::showAddressText(const std::string& address) {
+  const int index = findAddress(address);
+  if (index >= 0) {
+    selectAddress(index);
+    return;
+  }
+  const QSignalBlocker quiet(addressBox_);
+  addressBox_->setEditText(gbk_boundary::FromGbk(address));
+}
+
+void CBrowserDialogbar::enableHistoryButtons(bool back, bool forward) {
+  FindControl(this, ids::IDC_BUTTON_BACK)->setEnabled(back);
+  FindControl(this, ids::IDC_BUTTON_FORWARD)->setEnabled(forward);
 }
 
 void CBrowserDialogbar::layoutControls() {

@@ -45,6 +45,11 @@ class CBrowserDialogbar : public QWidget {
   std::string addressAt(int index) const;
   // What the box's edit field holds now, as GBK.
   std::string addressText() const;
+  // Puts `address` into the edit field, selecting its entry when there is one, and
+  // inserting none when there is not.
+  void showAddressText(const std::string& address);
+  // Back and forward are enabled only where there is somewhere to go.
+  void enableHistoryButtons(bool back, bool forward);
 
   // Moves the flush-right controls for the bar's current width.
   void layoutControls();

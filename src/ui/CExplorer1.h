@@ -7,7 +7,8 @@ class CExplorer1 : public QWebEngineView {
   Q_OBJECT
 
  public:
-  explicit CExplorer1(QWidget* parent = nullptr);
+  // Shows its page through `profile` (the default profile when null).
+  explicit CExplorer1(QWebEngineProfile* profile = nullptr, QWidget* parent = nullptr);
 
   void navigate(const QString& url);
 };

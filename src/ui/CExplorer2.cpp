@@ -1,10 +1,12 @@
 #include "ui/CExplorer2.h"
 
 #include <QUrl>
+#include <QWebEngineProfile>
 
 #include "ui/ControlIds.h"
 
-CExplorer2::CExplorer2(QWidget* parent) : QWebEngineView(parent) {
+CExplorer2::CExplorer2(QWebEngineProfile* profile, QWidget* parent)
+    : QWebEngineView(profile ? profile : QWebEngineProfile::defaultProfile(), parent) {
   setObjectName(QStringLiteral("CExplorer2"));
   SetControlId(this, ids::IDC_EXPLORER_MESSAGE);
   connect(this, &QWebEngineView::loadStarted, this, &CExplorer2::onLoadStarted);

@@ -8,7 +8,8 @@ class CExplorer2 : public QWebEngineView {
   Q_OBJECT
 
  public:
-  explicit CExplorer2(QWidget* parent = nullptr);
+  // Shows its page through `profile` (the default profile when null).
+  explicit CExplorer2(QWebEngineProfile* profile = nullptr, QWidget* parent = nullptr);
 
   void navigate(const QString& url);
   // True once a load has finished (also one that ended on an error page) and no other

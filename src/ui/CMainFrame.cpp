@@ -9,6 +9,7 @@
 #include <QQuickWidget>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QWebEngineHistory>
 #include <QWebEngineProfile>
 #include <QWebEngineView>
 #include <cstdlib>
@@ -32,19 +33,22 @@
 #include "ui/FullScreenController.h"
 #include "ui/GbkBoundary.h"
 #include "ui/LocalServerGuard.h"
+#include "ui/ProgramExit.h"
 #include "ui/ProgramPictures.h"
+#include "ui/SearchWords.h"
 #include "ui/SitePermissions.h"
 #include "ui/WidgetMapWriter.h"
 #include "ui/WindowPlacement.h"
 
-CMainFrame::CMainFrame(AppState& state, QWidget* parent)
+CMainFrame::CMainFrame(AppState& state, QWebEngineProfile* profile, QWidget* parent)
     : QMainWindow(parent),
       state_(state),
       clientWnd_(new CClientWnd(this)),
-      downloads_(new DownloadRequestHandler(
-          QWebEngineProfile::defaultProfile(), this, [this](const QString& text) { tellStatus(text); }, this)),
+      profile_(profile ? profile : QWebEngineProfile::defaultProfile()),
+      downloads_(new DownloadRequestHandler(profile_, this, [this](const QString& text) { tellStatus(text); }, this)),
       permissions_(new SitePermissions(this, this)),
-      fullScreen_(new FullScreenController(this)) {
+      fullScreen_(new FullScreenController(this)),
+      exit_(new ProgramExit(this)) {
   setMinimumSize(800, 600);
   setWindowIcon(ProgramPictures::ProgramIcon());
   drawThroughOpenGlFromTheStart();
@@ -86,7 +90,7 @@ void CMainFrame::createHiddenBars() {
   buttonBar_ = new CButtonDialogBar;
   buttonBarHost_ = addBarHost(buttonBar_, Qt::TopToolBarArea);
   connect(buttonBar_, &CButtonDialogBar::browserButtonClicked, this, &CMainFrame::toggleAddressBar);
-  systemBar_ = new CSystemDialogBar;
+  systemBar_ = new CSystemDialogBar(profile_);
   systemBarHost_ = addBarHost(systemBar_, Qt::RightToolBarArea);
   connect(systemBarHost_, &QToolBar::visibilityChanged, this, &CMainFrame::onSideBarShown);
   pathBarHost_->hide();
@@ -143,6 +147,12 @@ void CMainFrame::changeEvent(QEvent* event) {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
+  // The pages go first, each asked whether it may be left.
+  if (!exit_->agreed()) {
+    event->ignore();
+    exit_->begin();
+    return;
+  }
   fullScreen_->leave();
   QMainWindow::closeEvent(event);
   if (event->isAccepted()) emit closed();
@@ -192,22 +202,39 @@ void CMainFrame::onSystemMessagesChanged() {
 }
 
 void CMainFrame::navigate(const std::string& typed, bool addToAddressBox) {
-  // What is recorded is what the engine loads, so it works again as a link.
-  const std::string address = gbk_boundary::AddressAsNavigated(typed);
-  if (addToAddressBox && addressBar_->findAddress(address) < 0) addressBar_->insertAddressAtTop(address);
-  state_.SetCurrentUrl(address);
+  // What is recorded is what the engine loads, so it works again as a link; words are
+  // searched.
+  const std::string address =
+      search_words::AreWords(typed)
+          ? search_words::SearchAddress(typed, search_words::ConfiguredSearchUrl())
+          : gbk_boundary::AddressAsNavigated(typed);
+  if (address.empty()) return;
+  // A password typed into the address goes to the site, not into the box or the history.
+  const std::string recorded = gbk_boundary::WithoutPassword(address);
+  if (addToAddressBox && addressBar_->findAddress(recorded) < 0) addressBar_->insertAddressAtTop(recorded);
+  state_.SetCurrentUrl(recorded);
   CvarnokView* view = activeView();
   if (!view) view = openNewPageWindow();
   view->navigateTo(address);
-  state_.AddHistory(address);
+  state_.AddHistory(recorded);
 }
 
-void CMainFrame::showAddress(const std::string& address) {
-  const int index = addressBar_->findAddress(address);
-  if (index >= 0)
-    addressBar_->selectAddress(index);
-  else
-    addressBar_->insertAddressAtTop(address);
+void CMainFrame::showAddress(const std::string& address) { addressBar_->showAddressText(address); }
+
+void CMainFrame::followCurrentPage() {
+  CvarnokView* view = activeView();
+  addressBar_->enableHistoryButtons(view && view->history()->canGoBack(), view && view->history()->canGoForward());
+  if (!view) return;
+  // What the person is typing stays until they leave it or press Enter.
+  QLineEdit* edit = addressBar_->addressBox()->lineEdit();
+  if (edit->hasFocus() && edit->isModified()) return;
+  const std::string address = view->locationUrl();
+  if (!address.empty()) showAddress(address);
+}
+
+void CMainFrame::onPageAddressCommitted(CvarnokView* view) {
+  emit pagesChanged();
+  if (view == activeView()) followCurrentPage();
 }
 
 CvarnokView* CMainFrame::openNewPageWindow() {
@@ -216,6 +243,10 @@ CvarnokView* CMainFrame::openNewPageWindow() {
   connect(window, &QObject::destroyed, this, &CMainFrame::retileUnlessMaximized, Qt::QueuedConnection);
   connect(window->view(), &QWebEngineView::loadStarted, this, &CMainFrame::onCurrentPageStateChanged);
   connect(window->view(), &QWebEngineView::loadFinished, this, &CMainFrame::onCurrentPageStateChanged);
+  CvarnokView* view = window->view();
+  connect(view, &QWebEngineView::urlChanged, this, [this, view] { onPageAddressCommitted(view); });
+  connect(view, &QWebEngineView::loadFinished, this, [this, view] { onPageAddressCommitted(view); });
+  connect(window, &QObject::destroyed, this, &CMainFrame::pagesChanged);
   clientWnd_->addSubWindow(window);
   window->showAsNew();
   clientWnd_->setActiveSubWindow(window);
@@ -270,11 +301,9 @@ void CMainFrame::onCurrentPageStateChanged() {
 
 void CMainFrame::onPageWindowActivated(QMdiSubWindow* window) {
   onCurrentPageStateChanged();
+  followCurrentPage();
   auto* page = qobject_cast<CChildFrame*>(window);
-  if (!page) return;
-  const std::string address = page->view()->locationUrl();
-  if (!address.empty()) showAddress(address);
-  if (page->view()->isLoading()) startBusy();
+  if (page && page->view()->isLoading()) startBusy();
 }
 
 void CMainFrame::handleCommand(int controlId) {

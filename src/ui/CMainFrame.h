@@ -15,6 +15,8 @@ class CvarnokView;
 class DownloadRequestHandler;
 class FrameShortcuts;
 class FullScreenController;
+class ProgramExit;
+class QWebEngineProfile;
 class QMdiSubWindow;
 class SitePermissions;
 class QToolBar;
@@ -27,13 +29,17 @@ class CMainFrame : public QMainWindow {
   Q_OBJECT
 
  public:
-  explicit CMainFrame(AppState& state, QWidget* parent = nullptr);
+  // Every page view shows through `profile` (the default profile when null).
+  explicit CMainFrame(AppState& state, QWebEngineProfile* profile = nullptr, QWidget* parent = nullptr);
+
+  QWebEngineProfile* profile() const { return profile_; }
 
   // Opens the address in the current page window (a new one when there is none) and
   // records it in the history; with `addToAddressBox` an address not yet in the box
   // is inserted at the top and selected.
   void navigate(const std::string& address, bool addToAddressBox);
-  // Selects `address` in the address box, inserting it at the top when missing.
+  // Shows `address` in the address box, selecting its entry when there is one; an
+  // address not in the list is shown without being added.
   void showAddress(const std::string& address);
   // A new, empty page window, which becomes the current one; returns its view.
   CvarnokView* openNewPageWindow();
@@ -106,6 +112,8 @@ class CMainFrame : public QMainWindow {
  signals:
   // The main window was closed (close box, exit request or shutdown signal).
   void closed();
+  // A page window opened, closed or committed a navigation.
+  void pagesChanged();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -135,6 +143,9 @@ class CMainFrame : public QMainWindow {
   // open maximized and the maximized one fills the area by itself).
   void retileUnlessMaximized();
   bool focusCurrentPage();
+  // The address box and the back and forward buttons follow the current page.
+  void followCurrentPage();
+  void onPageAddressCommitted(CvarnokView* view);
 
   AppState& state_;
   CClientWnd* clientWnd_;
@@ -150,7 +161,9 @@ class CMainFrame : public QMainWindow {
   bool started_ = false;
   bool firstPageRequested_ = false;
   bool sideMessagesStale_ = false;
+  QWebEngineProfile* profile_;
   DownloadRequestHandler* downloads_;
   SitePermissions* permissions_;
   FullScreenController* fullScreen_;
+  ProgramExit* exit_;
 };

@@ -11,15 +11,15 @@ const QString kMessagePage = QStringLiteral("sysmsg.htm");
 
 }  // namespace
 
-CSystemDialogBar::CSystemDialogBar(QWidget* parent)
-    : QWidget(parent), advertisement_(new CExplorer1(this)), messages_(new CExplorer2(this)) {
+CSystemDialogBar::CSystemDialogBar(QWebEngineProfile* profile, QWidget* parent)
+    : QWidget(parent), advertisement_(new CExplorer1(profile, this)), messages_(new CExplorer2(profile, this)) {
   advertisement_->setGeometry(0, 0, 100, 100);
   // No height until the frame's layout sizes it.
   messages_->setGeometry(0, 100, 100, 0);
   resize(sizeHint());
 }
 
-CSystemDialogBar::CSystemDialogBar(const QString& localBaseUrl, QWidget* parent) : CSystemDialogBar(parent) {
+CSystemDialogBar::CSystemDialogBar(const QString& localBaseUrl, QWidget* parent) : CSystemDialogBar(nullptr, parent) {
   loadPages(localBaseUrl);
 }
 

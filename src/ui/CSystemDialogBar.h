@@ -4,6 +4,7 @@
 
 class CExplorer1;
 class CExplorer2;
+class QWebEngineProfile;
 
 // The right-hand side bar (template 132) with its two side pages: the advertisement page
 // guanggao.htm (control 1013), kept out of sight, and the system-message page
@@ -15,8 +16,9 @@ class CSystemDialogBar : public QWidget {
  public:
   static constexpr int kHiddenTop = -1000;
 
-  // The bar with both pages, which request nothing until loadPages().
-  explicit CSystemDialogBar(QWidget* parent = nullptr);
+  // The bar with both pages, which request nothing until loadPages(); they show
+  // through `profile` (the default profile when null).
+  explicit CSystemDialogBar(QWebEngineProfile* profile = nullptr, QWidget* parent = nullptr);
   // The bar with both pages already requested from `localBaseUrl`.
   explicit CSystemDialogBar(const QString& localBaseUrl, QWidget* parent = nullptr);
 

@@ -1,13 +1,48 @@
 #include "ui/CvarnokPage.h"
 
+#include <QCoreApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
 #include "ui/CvarnokView.h"
 
-CvarnokPage::CvarnokPage(WindowOpener openPageWindow, QObject* parent)
-    : QWebEnginePage(parent), openPageWindow_(std::move(openPageWindow)) {}
+namespace {
+
+// The engine asks a page's leave warning as a confirmation with this text of its own.
+QString LeaveQuestion() {
+  return QCoreApplication::translate(
+      "QWebEnginePage", "Are you sure you want to leave this page? Changes that you made may not be saved.");
+}
+
+}  // namespace
+
+CvarnokPage::CvarnokPage(QWebEngineProfile* profile, WindowOpener openPageWindow, QObject* parent)
+    : QWebEnginePage(profile, parent), openPageWindow_(std::move(openPageWindow)) {}
 
 QWebEnginePage* CvarnokPage::createWindow(WebWindowType) {
   CvarnokView* view = openPageWindow_ ? openPageWindow_() : nullptr;
   // A second try covers a window that did not come up as the active one at once.
   if (!view && openPageWindow_) view = openPageWindow_();
   return view ? view->page() : nullptr;
+}
+
+bool CvarnokPage::javaScriptConfirm(const QUrl& securityOrigin, const QString& message) {
+  if (message != LeaveQuestion()) return QWebEnginePage::javaScriptConfirm(securityOrigin, message);
+  const bool leave = askToLeave();
+  if (!leave) emit leaveRefused();
+  return leave;
+}
+
+bool CvarnokPage::askToLeave() {
+  askingToLeave_ = true;
+  QMessageBox box(QMessageBox::Question, QStringLiteral("离开此页？"),
+                  QStringLiteral("%1 提醒：您在此页所做的更改可能不会被保存。\n\n确定要离开此页吗？").arg(url().host()),
+                  QMessageBox::NoButton, qobject_cast<QWidget*>(parent()));
+  QPushButton* leave = box.addButton(QStringLiteral("离开(&L)"), QMessageBox::AcceptRole);
+  QPushButton* stay = box.addButton(QStringLiteral("留下"), QMessageBox::RejectRole);
+  box.setDefaultButton(stay);
+  box.setEscapeButton(stay);
+  box.exec();
+  askingToLeave_ = false;
+  return box.clickedButton() == leave;
 }

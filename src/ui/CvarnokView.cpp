@@ -15,14 +15,21 @@
 #include "app/AppState.h"
 #include "ui/CMainFrame.h"
 #include "ui/ControlIds.h"
+#include "ui/CertificateErrorPage.h"
+#include "ui/CrashedPageNotice.h"
 #include "ui/CvarnokPage.h"
+#include "ui/FindBar.h"
 #include "ui/FullScreenController.h"
 #include "ui/GbkBoundary.h"
+#include "ui/LoginPrompt.h"
+#include "ui/PageZoom.h"
 #include "ui/SitePermissions.h"
 
 CvarnokView::CvarnokView(AppState& state, CMainFrame* frame, QWidget* parent)
     : QWebEngineView(parent), state_(state), frame_(frame) {
-  setPage(new CvarnokPage([frame] { return frame->openNewPageWindow(); }, this));
+  setPage(new CvarnokPage(frame->profile(), [frame] { return frame->openNewPageWindow(); }, this));
+  zoom_ = new PageZoom(this);
+  LoginPrompt::Watch(page(), this);
   // Scripts may open windows (window.open), as pages written for the classic control expect.
   settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, true);
   // The generated pages are opened as local files and their links lead to our own
@@ -51,6 +58,25 @@ void CvarnokView::connectEngineEvents() {
   connect(this, &QWebEngineView::urlChanged, this, &CvarnokView::refreshCaptions);
   connect(this, &QWebEngineView::loadFinished, this, &CvarnokView::onLoadFinished);
   connect(this, &QWebEngineView::titleChanged, this, &CvarnokView::refreshCaptions);
+  connect(page(), &QWebEnginePage::certificateError, this, &CvarnokView::onCertificateError);
+  connect(page(), &QWebEnginePage::renderProcessTerminated, this, &CvarnokView::onRendererEnded);
+}
+
+FindBar* CvarnokView::findBar() {
+  if (!findBar_) findBar_ = new FindBar(this);
+  return findBar_;
+}
+
+void CvarnokView::onCertificateError(const QWebEngineCertificateError& error) {
+  if (!certificatePage_) certificatePage_ = new CertificateErrorPage(this);
+  certificatePage_->handle(error);
+}
+
+void CvarnokView::onRendererEnded(QWebEnginePage::RenderProcessTerminationStatus status) {
+  rendererGone_ = true;
+  loading_ = false;
+  if (!crashedNotice_) crashedNotice_ = new CrashedPageNotice(this);
+  crashedNotice_->showFor(status);
 }
 
 void CvarnokView::initialUpdate() {
@@ -64,7 +90,7 @@ void CvarnokView::navigateTo(const std::string& address) { load(gbk_boundary::Ur
 
 void CvarnokView::navigateToFile(const std::string& path) { load(QUrl::fromLocalFile(QFile::decodeName(path.c_str()))); }
 
-std::string CvarnokView::locationUrl() const { return gbk_boundary::GbkFromUrl(url()); }
+std::string CvarnokView::locationUrl() const { return gbk_boundary::GbkFromUrl(url().adjusted(QUrl::RemovePassword)); }
 
 bool CvarnokView::handleCommand(int controlId) {
   switch (controlId) {
@@ -122,6 +148,7 @@ void CvarnokView::printPage() {
 
 void CvarnokView::onLoadStarted() {
   loading_ = true;
+  rendererGone_ = false;
   refreshCaptions();
   frame_->startBusy();
 }

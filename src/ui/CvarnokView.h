@@ -3,12 +3,19 @@
 #include <string>
 
 class AppState;
+class CertificateErrorPage;
+class CrashedPageNotice;
+class QWebEngineCertificateError;
 class CMainFrame;
+class FindBar;
+class PageZoom;
 
 // One web page inside a page window. It keeps the captions current while the page
 // loads (the main window keeps the main title, the page window shows the page's
 // title), starts the busy indicator when loading begins, turns pop-ups into new page
-// windows and carries out the page commands of the address bar.
+// windows and carries out the page commands of the address bar. It also answers what the
+// engine leaves to the program: login prompts, untrusted certificates, a renderer that
+// ended, find in page and zoom.
 class CvarnokView : public QWebEngineView {
   Q_OBJECT
 
@@ -25,6 +32,12 @@ class CvarnokView : public QWebEngineView {
 
   // True from the start of a load until it finishes.
   bool isLoading() const { return loading_; }
+  // True while the process that draws the page is gone (until the next load).
+  bool rendererGone() const { return rendererGone_; }
+  // Made the first time it is wanted, as are the notices over the page: most pages
+  // never need them.
+  FindBar* findBar();
+  PageZoom* zoom() const { return zoom_; }
   // The page's address as GBK; empty while the view shows nothing.
   std::string locationUrl() const;
 
@@ -48,8 +61,15 @@ class CvarnokView : public QWebEngineView {
   void onLoadStarted();
   void onLoadFinished();
   void refreshCaptions();
+  void onCertificateError(const QWebEngineCertificateError& error);
+  void onRendererEnded(QWebEnginePage::RenderProcessTerminationStatus status);
 
   AppState& state_;
   CMainFrame* frame_;
+  FindBar* findBar_ = nullptr;
+  PageZoom* zoom_;
+  CertificateErrorPage* certificatePage_ = nullptr;
+  CrashedPageNotice* crashedNotice_ = nullptr;
   bool loading_ = false;
+  bool rendererGone_ = false;
 };

@@ -8,6 +8,7 @@
 
 #include "ui/CvarnokView.h"
 #include "ui/DownloadItem.h"
+#include "ui/DownloadRow.h"
 #include "ui/DownloadsWindow.h"
 
 DownloadRequestHandler::DownloadRequestHandler(QWebEngineProfile* profile, QWidget* dialogParent, Teller tell,
@@ -17,6 +18,14 @@ DownloadRequestHandler::DownloadRequestHandler(QWebEngineProfile* profile, QWidg
 }
 
 DownloadRequestHandler::~DownloadRequestHandler() { delete window_.data(); }
+
+int DownloadRequestHandler::runningCount() const {
+  int running = 0;
+  if (window_)
+    for (const DownloadRow* row : window_->rows())
+      if (row->item()->state() == DownloadItem::State::kInProgress) ++running;
+  return running;
+}
 
 void DownloadRequestHandler::onRequested(QWebEngineDownloadRequest* request) {
   // "Save page as" has chosen its file already.

@@ -25,6 +25,8 @@ class DownloadRequestHandler : public QObject {
 
   // Created with the first download.
   DownloadsWindow* window() const { return window_; }
+  // Downloads still under way.
+  int runningCount() const;
 
  private:
   void onRequested(QWebEngineDownloadRequest* request);

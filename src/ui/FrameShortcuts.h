@@ -5,6 +5,7 @@
 #include <functional>
 
 class CMainFrame;
+class CvarnokView;
 class QShortcut;
 
 // The keys people expect of a browser, live wherever the focus is inside the main window
@@ -18,6 +19,8 @@ class QShortcut;
 //   Ctrl+W, Ctrl+F4   close the current page window
 //   Ctrl+Tab          the next page window; Ctrl+Shift+Tab the previous one
 //   Ctrl+P            print the current page
+//   Ctrl+F            find in the current page; F3, Shift+F3 the next, previous match
+//   Ctrl+plus/minus/0 zoom the current page in, out, back to 100% (keypad keys too)
 class FrameShortcuts : public QObject {
   Q_OBJECT
 
@@ -29,6 +32,8 @@ class FrameShortcuts : public QObject {
 
  private:
   QShortcut* add(const QList<QKeySequence>& keys, const std::function<void()>& action);
+  // A shortcut acting on the current page view, when there is one.
+  void addForPage(const QList<QKeySequence>& keys, const std::function<void(CvarnokView*)>& action);
 
   CMainFrame* frame_;
   QShortcut* stop_ = nullptr;

@@ -188,4 +188,9 @@ std::string AddressAsNavigated(const std::string& address) {
   return HasScheme(address) ? address : GbkFromUrl(UrlFromGbk(address));
 }
 
+std::string WithoutPassword(const std::string& address) {
+  const QUrl url = UrlFromGbk(address);
+  return url.password().isEmpty() ? address : GbkFromUrl(url.adjusted(QUrl::RemovePassword));
+}
+
 }  // namespace gbk_boundary

@@ -35,4 +35,7 @@ std::string GbkFromUrl(const QUrl& url);
 // "http://localhost:8000/a.htm" and stays usable as a link).
 std::string AddressAsNavigated(const std::string& address);
 
+// `address` without the password of its user part, if it has one.
+std::string WithoutPassword(const std::string& address);
+
 }  // namespace gbk_boundary

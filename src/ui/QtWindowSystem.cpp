@@ -14,10 +14,11 @@
 
 #include "app/AppState.h"
 #include "platform/ShutdownSignals.h"
+#include "ui/BrowserProfile.h"
 #include "ui/CMainFrame.h"
 #include "ui/CUpdatingDia.h"
 #include "ui/GbkBoundary.h"
-#include "ui/LocalServerGuard.h"
+#include "ui/SessionRestore.h"
 #include "ui/WindowPlacement.h"
 
 struct QtWindowSystem::Question {
@@ -35,13 +36,10 @@ QMessageBox* NewOkCancelBox(const QString& text, const QString& caption) {
   return box;
 }
 
-// Every page view uses the default profile; the guard lives as long as it does.
-void InstallLocalServerGuard() {
-  QWebEngineProfile* profile = QWebEngineProfile::defaultProfile();
+std::unique_ptr<BrowserProfile> MakeProfile() {
   const AppState& state = TheAppState::Instance();
   auto port = [&state] { return std::atoi(state.Port().c_str()); };
-  profile->setUrlRequestInterceptor(
-      new LocalServerGuard(port, QFile::decodeName(state.StateDirectory().c_str()), profile));
+  return std::make_unique<BrowserProfile>(port, QFile::decodeName(state.StateDirectory().c_str()));
 }
 
 WorkArea PrimaryWorkArea() {
@@ -57,6 +55,7 @@ QtWindowSystem::QtWindowSystem() = default;
 QtWindowSystem::~QtWindowSystem() {
   BeginShutdown();
   delete frame_.data();
+  profile_.reset();
   if (signalFd_ >= 0) close(signalFd_);
 }
 
@@ -64,14 +63,15 @@ bool QtWindowSystem::CreateMainWindow() {
   // The loop ends when the main window closes, not when the last window does: an open
   // question must neither keep the program alive nor end it.
   QApplication::setQuitOnLastWindowClosed(false);
-  InstallLocalServerGuard();
-  frame_ = new CMainFrame(TheAppState::Instance());
+  profile_ = MakeProfile();
+  frame_ = new CMainFrame(TheAppState::Instance(), profile_->profile());
   connect(frame_, &CMainFrame::closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
   frame_->setGeometry(RestoredFrameGeometry(PrimaryWorkArea()));
   frame_->openNewPageWindow();  // the first, empty page window
   frame_->requestFirstPageEarly();
   frame_->showMaximized();
   frame_->resetMainTitle();
+  session_ = new SessionRestore(frame_, BrowserProfile::DataDirectory() + QStringLiteral("/open-pages"));
   watchShutdownSignals();
   return true;
 }
@@ -92,9 +92,11 @@ void QtWindowSystem::watchShutdownSignals() {
 int QtWindowSystem::RunMessageLoop() {
   if (!frame_) return 1;
   const int result = QApplication::exec();
+  if (session_) session_->endCleanly();
   BeginShutdown();
-  // Page views go before the application object does.
+  // Page views go before their profile, and the profile before the application object.
   delete frame_.data();
+  profile_.reset();
   return result;
 }
 

@@ -9,7 +9,9 @@
 #include "ui/CMainFrame.h"
 #include "ui/CUpdatingDia.h"
 
+class BrowserProfile;
 class QMessageBox;
+class SessionRestore;
 class QSocketNotifier;
 
 // The window system of the windowed program. Runs on the GUI thread; Post and
@@ -45,7 +47,10 @@ class QtWindowSystem : public QObject, public WindowSystem {
   void showQuestion(const std::shared_ptr<Question>& question);
   void watchShutdownSignals();
 
+  // The profile outlives every page; the application object outlives it.
+  std::unique_ptr<BrowserProfile> profile_;
   QPointer<CMainFrame> frame_;
+  QPointer<SessionRestore> session_;
   QPointer<CUpdatingDia> installing_;
   QSocketNotifier* signalNotifier_ = nullptr;
   int signalFd_ = -1;

@@ -1,6 +1,9 @@
 #include "ui/WidgetMapWriter.h"
 
+#include <QComboBox>
+#include <QLineEdit>
 #include <QMdiArea>
+#include <QWebEnginePage>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSaveFile>
@@ -17,6 +20,7 @@
 #include "ui/DownloadRequestHandler.h"
 #include "ui/DownloadRow.h"
 #include "ui/DownloadsWindow.h"
+#include "ui/PageOverlay.h"
 
 namespace {
 
@@ -49,6 +53,16 @@ QString TextFlag(const QString& text) {
   return QStringLiteral("text=") + QString::fromLatin1(QUrl::toPercentEncoding(text));
 }
 
+// "disabled" for a control that takes no clicks; the text of an edit field or a box.
+QStringList ControlFlags(const QWidget* control) {
+  QStringList flags;
+  if (!control->isEnabled()) flags << QStringLiteral("disabled");
+  if (const auto* box = qobject_cast<const QComboBox*>(control)) flags << TextFlag(box->currentText());
+  if (const auto* edit = qobject_cast<const QLineEdit*>(control)) flags << TextFlag(edit->text());
+  if (control->hasFocus()) flags << QStringLiteral("focus");
+  return flags;
+}
+
 }  // namespace
 
 void WidgetMapWriter::AttachIfRequested(CMainFrame* frame) {
@@ -70,7 +84,7 @@ QString WidgetMapWriter::Describe() const {
   QString map = Line(QStringLiteral("main"), frame_, mainFlags);
   map += Line(QStringLiteral("area"), frame_->clientArea()->viewport(), {});
   for (QWidget* control : frame_->addressBar()->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
-    if (!control->objectName().isEmpty()) map += Line(control->objectName(), control, {});
+    if (!control->objectName().isEmpty()) map += Line(control->objectName(), control, ControlFlags(control));
   const QList<CChildFrame*> pages = frame_->pageWindows();
   QMdiSubWindow* current = frame_->clientArea()->currentSubWindow();
   for (int i = 0; i < pages.size(); ++i) {
@@ -83,12 +97,38 @@ QString WidgetMapWriter::Describe() const {
     // The page's address as it would be sent, so it holds no blanks.
     if (!page->view()->url().isEmpty()) flags << QStringLiteral("url=") + QString::fromLatin1(page->view()->url().toEncoded());
     const QString name = QStringLiteral("page.%1").arg(i);
+    flags << QStringLiteral("zoom=%1").arg(qRound(page->view()->zoomFactor() * 100))
+          << QStringLiteral("renderer=%1").arg(page->view()->page()->renderProcessPid());
     map += Line(name, page, flags);
     map += Line(name + QStringLiteral(".view"), page->view(), {});
+    map += DescribeOverlays(name, page->view());
   }
-  if (auto* status = frame_->findChild<QStatusBar*>(QString(), Qt::FindDirectChildrenOnly))
+  if (auto* status = frame_->findChild<QStatusBar*>(QString(), Qt::FindDirectChildrenOnly)) {
     map += Line(QStringLiteral("status"), status, {TextFlag(status->currentMessage())});
+    map += DescribeNamedChildren(QStringLiteral("status"), status);
+  }
   return map + DescribeDownloads();
+}
+
+QString WidgetMapWriter::DescribeOverlays(const QString& page, const QWidget* view) const {
+  QString map;
+  for (const PageOverlay* overlay : view->findChildren<PageOverlay*>(QString(), Qt::FindDirectChildrenOnly)) {
+    if (!overlay->isVisible()) continue;
+    const QString name = page + QLatin1Char('.') + overlay->objectName();
+    map += Line(name, overlay, {TextFlag(overlay->report())});
+    map += DescribeNamedChildren(name, overlay);
+  }
+  return map;
+}
+
+QString WidgetMapWriter::DescribeNamedChildren(const QString& prefix, const QWidget* parent) const {
+  QString map;
+  for (const QWidget* child : parent->findChildren<QWidget*>()) {
+    if (child->objectName().isEmpty() || child->objectName().startsWith(QLatin1String("qt_")) || !child->isVisible())
+      continue;
+    map += Line(prefix + QLatin1Char('.') + child->objectName(), child, ControlFlags(child));
+  }
+  return map;
 }
 
 QString WidgetMapWriter::DescribeDownloads() const {

@@ -14,7 +14,9 @@ class QWidget;
 // "page.N" and "page.N.view" in creation order, a page window's flags including the
 // encoded address of its page ("url=..."); the status bar as "status" with its line, the
 // downloads window as "downloads" and each of its rows as "download.N" with ".progress",
-// ".cancel", ".open" and ".folder".
+// ".cancel", ".open" and ".folder". Controls carry "disabled", "focus" and the text of
+// an edit field ("text=..."); page windows their zoom ("zoom=125") and the process that
+// draws the page ("renderer=PID"); overlays over a page are "page.N.<name>".
 class WidgetMapWriter : public QObject {
   Q_OBJECT
 
@@ -26,6 +28,10 @@ class WidgetMapWriter : public QObject {
   WidgetMapWriter(CMainFrame* frame, const QString& path);
   QString Describe() const;
   QString DescribeDownloads() const;
+  // The overlays shown over a page (notices, the find bar, the zoom level) with their
+  // named controls, as "page.N.<overlay>" and "page.N.<overlay>.<control>".
+  QString DescribeOverlays(const QString& page, const QWidget* view) const;
+  QString DescribeNamedChildren(const QString& prefix, const QWidget* parent) const;
   void WriteIfChanged();
 
   CMainFrame* frame_;

@@ -6,6 +6,8 @@
 #include "ui/AddressTrim.h"
 #include "ui/CBrowserDialogbar.h"
 #include "ui/GbkBoundary.h"
+#include "ui/PageZoom.h"
+#include "ui/SearchWords.h"
 #include "ui/WindowPlacement.h"
 
 namespace {
@@ -134,6 +136,32 @@ TEST(GbkBoundaryTest, TypedAddressesBecomeGbkAndSchemelessOnesAreRecordedAsLoade
   EXPECT_EQ(gbk_boundary::AddressAsNavigated("http://Example.COM"), "http://Example.COM");
   EXPECT_EQ(gbk_boundary::FromGbk(kNavigationGbk), QString::fromUtf8("网址导航"));
   EXPECT_EQ(gbk_boundary::ToGbk(QString::fromUtf8("网址导航")), kNavigationGbk);
+}
+
+TEST(SearchWordsTest, WordsAreSearchedAndAddressesAreNot) {
+  const std::string chinese = "\xd6\xd0\xce\xc4";  // 中文 in GBK
+  const struct {
+    std::string typed;
+    bool words;
+  } cases[] = {{"hello world", true},           {"hello", true},          {chinese, true},
+               {chinese + " news", true},       {"example.com", false},   {"localhost", false},
+               {"localhost:8000/a", false},     {"http://a b/", false},   {"/tmp/a b.htm", false},
+               {"about:blank", false},          {"~/page.htm", false},    {"192.168.1.1", false}};
+  for (const auto& c : cases) EXPECT_EQ(search_words::AreWords(c.typed), c.words) << c.typed;
+  EXPECT_EQ(search_words::SearchAddress("hello world", "https://s.test/?q=%s&x=1"),
+            "https://s.test/?q=hello%20world&x=1");
+  EXPECT_EQ(search_words::SearchAddress(chinese, "https://s.test/?q="), "https://s.test/?q=%E4%B8%AD%E6%96%87");
+  EXPECT_EQ(search_words::SearchAddress("a&b=c", "https://s.test/?q=%s"), "https://s.test/?q=a%26b%3Dc");
+}
+
+TEST(PageZoomTest, StepsRunThroughTheUsualLevelsAndStopAtTheEnds) {
+  EXPECT_DOUBLE_EQ(PageZoom::StepFrom(1.0, +1), 1.1);
+  EXPECT_DOUBLE_EQ(PageZoom::StepFrom(1.0, -1), 0.9);
+  // A level set elsewhere (the engine's own) goes to the next usual one.
+  EXPECT_DOUBLE_EQ(PageZoom::StepFrom(1.17, +1), 1.25);
+  EXPECT_DOUBLE_EQ(PageZoom::StepFrom(1.17, -1), 1.1);
+  EXPECT_DOUBLE_EQ(PageZoom::StepFrom(5.0, +1), 5.0);
+  EXPECT_DOUBLE_EQ(PageZoom::StepFrom(0.25, -1), 0.25);
 }
 
 TEST(AddressBarLayoutTest, TileCloseAndBusySlotStayFlushRight) {

@@ -4,6 +4,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 #include "support/ChildProcess.h"
 #include "support/RawHttp.h"
 
@@ -48,6 +50,18 @@ bool SendAll(int fd, const std::string& bytes) {
   return true;
 }
 
+std::string Base64(const std::string& bytes) {
+  static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  for (size_t i = 0; i < bytes.size(); i += 3) {
+    const size_t n = std::min<size_t>(3, bytes.size() - i);
+    unsigned group = 0;
+    for (size_t j = 0; j < 3; ++j) group = group << 8 | (j < n ? static_cast<unsigned char>(bytes[i + j]) : 0);
+    for (size_t j = 0; j < 4; ++j) out += j <= n ? kDigits[(group >> (18 - 6 * j)) & 63] : '=';
+  }
+  return out;
+}
+
 }  // namespace
 
 TestSite::TestSite() {
@@ -79,6 +93,11 @@ void TestSite::Download(const std::string& path, const std::string& bytes, const
 void TestSite::Hold(const std::string& path) {
   std::lock_guard<std::mutex> hold(lock_);
   held_.insert(path);
+}
+
+void TestSite::Protect(const std::string& path, const std::string& realm, const std::string& userColonPassword) {
+  std::lock_guard<std::mutex> hold(lock_);
+  protected_[path] = {realm, "Authorization: Basic " + Base64(userColonPassword) + "\r\n"};
 }
 
 std::vector<TestSite::Request> TestSite::Requests() const {
@@ -160,8 +179,15 @@ void TestSite::Answer(int client, const Request& request) {
       resource = page->second;
     else if (request.path == "/favicon.ico")
       status = 404;
+    auto guarded = protected_.find(request.path);
+    if (guarded != protected_.end() && request.head.find(guarded->second.second) == std::string::npos) {
+      status = 401;
+      resource = Resource{"text/html", "<html><body>401</body></html>",
+                          "WWW-Authenticate: Basic realm=\"" + guarded->second.first + "\"\r\n", 0, {}};
+    }
   }
-  const std::string head = "HTTP/1.1 " + std::to_string(status) + (status == 200 ? " OK" : " Not Found") +
+  const char* reason = status == 200 ? " OK" : status == 401 ? " Unauthorized" : " Not Found";
+  const std::string head = "HTTP/1.1 " + std::to_string(status) + reason +
                            "\r\nContent-Type: " + resource.type + "\r\nContent-Length: " +
                            std::to_string(resource.body.size()) + "\r\n" + resource.extraHeaders +
                            "Cache-Control: no-store\r\nConnection: close\r\n\r\n";

@@ -40,6 +40,9 @@ class TestSite {
   // Requests for `path` get no answer: the connection stays open until the client closes
   // it (then the request is marked abandoned) or the site goes.
   void Hold(const std::string& path);
+  // Requests for `path` without Basic credentials equal to "user:password" are answered
+  // 401 with a challenge for `realm`; with them, the page as usual.
+  void Protect(const std::string& path, const std::string& realm, const std::string& userColonPassword);
 
   std::vector<Request> Requests() const;
   // Requests whose path (query left out) equals `path`.
@@ -69,6 +72,7 @@ class TestSite {
   };
   std::map<std::string, Resource> pages_;
   std::set<std::string> held_;
+  std::map<std::string, std::pair<std::string, std::string>> protected_;  // realm, Authorization value
   std::vector<Request> requests_;
   std::vector<std::thread> connections_;
   std::thread acceptor_;

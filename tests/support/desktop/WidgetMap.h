@@ -18,6 +18,10 @@
 // line as a text flag), "downloads" (the downloads window) and per download "download.N"
 // (flags: running, finished, cancelled or failed; received=, total=, and the file's path
 // as a text flag) with ".progress" (value=, maximum=), ".cancel", ".open" and ".folder".
+// Page windows also carry "zoom=" (percent) and "renderer=" (the pid drawing the page);
+// controls "disabled", "focus" and the text of an edit field or box; what lies over a
+// page is "page.N.find", ".zoom", ".certificate" or ".crashed" with its named buttons, and
+// the status bar's named controls are "status.<name>".
 class WidgetMap {
  public:
   struct Entry {

@@ -41,7 +41,7 @@ bool DesktopTest::WaitForPageAddressContaining(int index, const std::string& par
   });
 }
 
-bool DesktopTest::WaitForFocusedField(int index) const {
+bool DesktopTest::WaitForFocusedField(int index, std::chrono::milliseconds timeout) const {
   const auto isRing = [](const Rgb& c) { return c.red > 180 && c.green > 90 && c.green < 190 && c.blue < 80; };
   return WaitUntil(
       [&] {
@@ -49,7 +49,7 @@ bool DesktopTest::WaitForFocusedField(int index) const {
         const auto screen = desktop.Screenshot();
         return view && screen && screen->Count(view->rect, isRing) > 20;
       },
-      std::chrono::seconds(60));
+      timeout);
 }
 
 std::vector<ScreenRect> DesktopTest::PageLinks(int index) const {

@@ -40,7 +40,7 @@ class DesktopTest : public ::testing::Test {
   bool WaitForPageAddressContaining(int index, const std::string& part) const;
   // The engine rings a focused text field in colour; waits for one inside the page of
   // window `index`, so keys typed next reach the field and not the page around it.
-  bool WaitForFocusedField(int index) const;
+  bool WaitForFocusedField(int index, std::chrono::milliseconds timeout = std::chrono::seconds(60)) const;
   // Keeps a screenshot for people to look at (in VARNOK_TEST_SCREENSHOTS, when set).
   void KeepScreenshot(const std::string& name) const;
   // Closes the program through its window and expects a clean exit; returns varnok.ini.

@@ -132,4 +132,27 @@ TEST_F(DownloadsTest, NothingIsDroppedSilently) {
   EXPECT_FALSE(std::filesystem::exists(Downloads() + "stopped.bin", error));
 }
 
+TEST_F(DownloadsTest, ClosingWithADownloadRunningAsksFirst) {
+  site.Download("/long.bin", RandomBytes(4096 * 1024, 5), "long.bin", 8 * 1024, 200ms);
+  Start(site.Url("/home"));
+  ASSERT_NE(RequestDownload("/long.bin"), 0u) << program.Output();
+  desktop.Key("Return");
+  ASSERT_TRUE(WaitForDownloadState(0, "running")) << program.Output();
+  for (const char* answer : {"Return", "alt+q"}) {  // keep downloading (the default), then quit
+    ASSERT_TRUE(program.Activate());
+    desktop.Key("alt+F4");
+    ASSERT_NE(WaitForProgramWindow("^下载尚未完成$"), 0u) << answer;
+    KeepScreenshot("downloads-running-at-exit");
+    desktop.Key(answer);
+    if (std::string(answer) == "Return") {
+      const auto received = std::stoll(Download(0)->Value("received"));
+      EXPECT_TRUE(program.WaitForWidgets([&](const WidgetMap& map) {
+        const auto row = map.Find("download.0");
+        return row && row->Has("running") && std::stoll(row->Value("received")) > received;
+      }));
+    }
+  }
+  EXPECT_EQ(program.WaitForExit(60s), 0) << program.Output();
+}
+
 }  // namespace

@@ -34,6 +34,16 @@ class LookTest : public DesktopTest {
 
 TEST_F(LookTest, EveryBarButtonHasAColouredIconOfItsOwnAndEveryWindowOurIcon) {
   Start(site.Url("/home"));
+  // Back and forward are greyed where there is nowhere to go: in the middle of the
+  // page's history both have somewhere.
+  for (const char* path : {"/a", "/b"}) {
+    ASSERT_TRUE(program.TypeAddress(site.Url(path)));
+    ASSERT_TRUE(WaitForPage(0, site.Url(path)));
+  }
+  desktop.Key("alt+Left");
+  ASSERT_TRUE(program.WaitForWidgets([](const WidgetMap& map) {
+    return !map.Find("back")->Has("disabled") && !map.Find("forward")->Has("disabled");
+  }));
   desktop.MoveMouse({desktop.screen().width / 2, desktop.screen().height - 5});
   ASSERT_TRUE(program.WaitUntilSettled());
   const auto screen = desktop.Screenshot();
