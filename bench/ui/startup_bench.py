@@ -181,7 +181,8 @@ class Launcher:
     def home_page(self, run):
         return f"http://127.0.0.1:{self.beacon.port}/home?run={run}"
 
-    def varnok_command(self, run, url, build):
+    def varnok_command(self, run, url, kind):
+        build = self.args.varnok if kind == "varnok" else self.args.before
         program_dir = os.path.join(self.workdir, f"varnok-{run}")
         os.makedirs(program_dir)
         program = os.path.join(program_dir, "varnok")
@@ -193,7 +194,7 @@ class Launcher:
                     b"\r\n[history]\r\n[soucangjia]\r\n\r\n")
         # A site of its own, so no other varnok on the machine, nor a token left by an
         # earlier run, makes this one stand down as a second instance.
-        env = dict(self.own_home("varnok"), VARNOK_PORT=str(free_port()),
+        env = dict(self.own_home(kind), VARNOK_PORT=str(free_port()),
                    VARNOK_SITE_URL=f"http://bench-{run}-{self.marker}.invalid/")
         return [program], env, program_dir
 
@@ -222,7 +223,7 @@ class Launcher:
     def measure(self, kind, run):
         url = self.home_page(run)
         if kind in ("varnok", "before"):
-            command, env, cwd = self.varnok_command(run, url, self.args.varnok if kind == "varnok" else self.args.before)
+            command, env, cwd = self.varnok_command(run, url, kind)
         elif kind == "falkon":
             command, env, cwd = self.falkon_command(run, url)
         else:
