@@ -11,7 +11,7 @@ PACKAGES=(
   qt6-translations-l10n
   fonts-wqy-microhei
   googletest libgtest-dev libgmock-dev
-  xvfb xauth x11-utils imagemagick openbox xdotool gdb
+  xvfb xauth x11-utils imagemagick openbox xdotool xclip gdb
   xdg-utils
   python3 procps
   clang libclang-rt-14-dev

@@ -1,5 +1,7 @@
 #include "app/InstanceHandoff.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cinttypes>
 #include <cstdio>
@@ -35,22 +37,25 @@ bool Verbose() {
 
 }  // namespace
 
-std::string InstanceHandoff::SocketPath(std::string* error) {
-  const std::string directory = platform::PrivateRuntimeDirectory(error);
-  if (directory.empty()) return std::string();
-  return directory + "site-" + SiteKey(config::SiteUrl()) + ".sock";
+std::string InstanceHandoff::SocketPath() {
+  const std::string name = "site-" + SiteKey(config::SiteUrl());
+  std::string error;
+  const std::string directory = platform::PrivateRuntimeDirectory(&error);
+  if (!directory.empty()) return directory + name + ".sock";
+  if (Verbose()) std::fprintf(stderr, "varnok: hand-off through an abstract socket: %s\n", error.c_str());
+  return "@varnok-" + std::to_string(geteuid()) + "-" + name;
 }
 
-InstanceHandoff::Outcome InstanceHandoff::HandOver(const std::vector<std::string>& addresses) {
+InstanceHandoff::Outcome InstanceHandoff::HandOver(const std::vector<std::string>& addresses, std::string* reason) {
   std::string error, answer;
-  const std::string path = SocketPath(&error);
+  const std::string path = SocketPath();
   // Many addresses go in several messages, each within the bounds.
   size_t sent = 0;
   do {
     const size_t count = std::min(addresses.size() - sent, platform::HandoffMessage::kMaxItems);
     const std::vector<std::string> part(addresses.begin() + sent, addresses.begin() + sent + count);
-    if (path.empty() || !platform::HandoffSender::Send(path, part, &answer, &error)) {
-      if (Verbose()) std::fprintf(stderr, "varnok: cannot reach the running program: %s\n", error.c_str());
+    if (!platform::HandoffSender::Send(path, part, &answer, &error)) {
+      if (reason) *reason = error;
       return Outcome::kUnreachable;
     }
     if (answer != kOpened) return Outcome::kNoWindow;
@@ -59,22 +64,16 @@ InstanceHandoff::Outcome InstanceHandoff::HandOver(const std::vector<std::string
   return Outcome::kOpened;
 }
 
-bool InstanceHandoff::Listen(WindowSystem& windows) {
-  std::string error;
-  const std::string path = SocketPath(&error);
-  const bool listening =
-      !path.empty() && listener_.Start(
-                           path,
-                           [&windows](const std::vector<std::string>& items) -> std::string {
-                             if (!windows.ShowsPages()) return kNoWindow;
-                             std::vector<std::string> openable;
-                             for (const std::string& item : items)
-                               if (external_address::IsOpenable(item)) openable.push_back(item);
-                             windows.OpenAddresses(openable);
-                             return kOpened;
-                           },
-                           &error);
-  // A program that cannot listen still runs; later launches then end silently.
-  if (!listening) std::fprintf(stderr, "varnok: later launches cannot reach this program: %s\n", error.c_str());
-  return listening;
+bool InstanceHandoff::Listen(WindowSystem& windows, std::string* error) {
+  return listener_.Start(
+      SocketPath(),
+      [&windows](const std::vector<std::string>& items) -> std::string {
+        if (!windows.ShowsPages()) return kNoWindow;
+        std::vector<std::string> openable;
+        for (const std::string& item : items)
+          if (external_address::IsOpenable(item)) openable.push_back(item);
+        windows.OpenAddresses(openable);
+        return kOpened;
+      },
+      error);
 }

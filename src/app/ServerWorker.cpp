@@ -6,7 +6,7 @@
 
 ServerWorker::~ServerWorker() { EndThread(); }
 
-int ServerWorker::run() { return RunServerThread(&stop_signal_); }
+int ServerWorker::run() { return RunServerThread(TheAppState::Instance(), &stop_signal_); }
 
 void ServerWorker::stop() {
   if (!started()) return;

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <thread>
 
 #include "app/AppState.h"
@@ -62,7 +63,7 @@ bool VarnokApp::InitInstance() {
   if (!windows_.CreateMainWindow()) return false;
   // Listening before the server publishes the token: a launch that finds the token
   // finds the socket too.
-  handoff_.Listen(windows_);
+  ListenForLaterLaunches();
 
   // Only the running instance clears what a killed run left: a refused second start
   // must not take the temporary file of a write in progress.
@@ -76,18 +77,32 @@ bool VarnokApp::InitInstance() {
   return true;
 }
 
+void VarnokApp::ListenForLaterLaunches() {
+  std::string error;
+  if (handoff_.Listen(windows_, &error)) return;
+  // The program runs all the same; what later launches bring cannot reach it, and they
+  // say so too.
+  std::fprintf(stderr, "varnok: later launches cannot hand their addresses to this program: %s\n", error.c_str());
+  windows_.TellHandoffUnavailable(error);
+}
+
 bool VarnokApp::HandOverToRunningInstance() const {
   // Two launches at once: the one that took the state may still be building its
   // window, and listens for later launches right after; it is given a moment.
   constexpr auto kStartingTime = std::chrono::seconds(10);
   const auto deadline = std::chrono::steady_clock::now() + kStartingTime;
-  InstanceHandoff::Outcome outcome = InstanceHandoff::HandOver(addresses_);
+  std::string reason;
+  InstanceHandoff::Outcome outcome = InstanceHandoff::HandOver(addresses_, &reason);
   while (outcome == InstanceHandoff::Outcome::kUnreachable && std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    outcome = InstanceHandoff::HandOver(addresses_);
+    outcome = InstanceHandoff::HandOver(addresses_, &reason);
   }
+  // Addresses are never dropped without a word.
   if (outcome == InstanceHandoff::Outcome::kNoWindow && !addresses_.empty())
     std::fputs("varnok: the running varnok has no window (--headless); the addresses were not opened\n", stderr);
+  if (outcome == InstanceHandoff::Outcome::kUnreachable && !addresses_.empty())
+    std::fprintf(stderr, "varnok: varnok already runs but cannot be reached (%s); the addresses were not opened\n",
+                 reason.c_str());
   return outcome != InstanceHandoff::Outcome::kUnreachable;
 }
 
@@ -119,13 +134,27 @@ void VarnokApp::TellIfStateIsNotKept() const {
 
 int VarnokApp::ExitInstance() {
   handoff_.Stop();
-  TheAppState::Instance().SetQuitFlag(true);
+  AppState& state = TheAppState::Instance();
+  state.SetQuitFlag(true);
+  // Kept before any worker is waited for, whatever the workers then do (only the
+  // program that holds the instance writes).
+  state.Save();
   TheServerWorker::Instance().stop();
-  TheUpdateWorker::Instance().stop();
+  const bool updaterEnded = TheUpdateWorker::Instance().stop_within(kUpdaterGrace);
   WindowSystem::SetCurrent(nullptr);
   const std::string pending = PendingCommand();
   if (!pending.empty()) platform::LaunchDetached(pending);
+  if (!updaterEnded) EndWithoutTeardown();
   return 0;
+}
+
+void VarnokApp::EndWithoutTeardown() const {
+  // The update thread still runs: the process's teardown (the crypto library's among it)
+  // must not run under it. What a late command changed is saved, then the process ends.
+  std::fputs("varnok: the update thread did not end in time; ending without waiting for it\n", stderr);
+  TheAppState::Instance().Save();
+  std::fflush(nullptr);
+  std::_Exit(0);
 }
 
 int VarnokApp::Run() {

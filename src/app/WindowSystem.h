@@ -44,6 +44,9 @@ class WindowSystem {
   // Tells the person, without waiting, that varnok.ini at `path` exists but cannot be
   // read: it is left alone, and nothing of this run will be kept.
   virtual void TellStateFileUnreadable(const std::string& /*path*/) {}
+  // Tells the person, without waiting, that later launches cannot hand addresses to this
+  // program (`reason`), so addresses opened with varnok from elsewhere will not appear.
+  virtual void TellHandoffUnavailable(const std::string& /*reason*/) {}
 
   // The window system of this process, for code that has no other way to reach it.
   static void SetCurrent(WindowSystem* windows);

@@ -49,11 +49,13 @@ void WorkerThread::start() {
 
 void WorkerThread::stop() { signal_and_wait(); }
 
-void WorkerThread::signal_and_wait() {
-  if (!started_.load() || !thread_.joinable()) return;
+bool WorkerThread::stop_within(std::chrono::milliseconds timeout) {
+  if (!started_.load() || !thread_.joinable()) return true;
   event_.Set();
-  WaitUntilFinished(kStopTimeout);
+  return WaitUntilFinished(timeout);
 }
+
+void WorkerThread::signal_and_wait() { stop_within(kStopTimeout); }
 
 bool WorkerThread::WaitUntilFinished(std::chrono::milliseconds timeout) {
   std::unique_lock<std::mutex> hold(gateLock_);

@@ -41,6 +41,9 @@ class WorkerThread : public SmallObjectBase {
   virtual void start();
   // Signals the event and waits for the thread to end, at most kStopTimeout.
   virtual void stop();
+  // The same with a wait of at most `timeout`; true when the thread's body has ended
+  // (or never ran).
+  bool stop_within(std::chrono::milliseconds timeout);
   // Synchronous (non-zero flag): handle() on the caller's thread, its result returned.
   // Otherwise the message is queued, the event signalled, and 0 returned.
   virtual int post(const WorkerMessage& message, int synchronous);

@@ -41,13 +41,14 @@ bool HandoffListener::Start(const std::string& socketPath, Handler handler, std:
     *error = socketPath + ": another program already listens there";
     return false;
   }
+  const bool abstract = local_socket::IsAbstract(socketPath);
   struct stat st;
-  if (lstat(socketPath.c_str(), &st) == 0 && S_ISSOCK(st.st_mode)) unlink(socketPath.c_str());
+  if (!abstract && lstat(socketPath.c_str(), &st) == 0 && S_ISSOCK(st.st_mode)) unlink(socketPath.c_str());
 
   const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   // The directory is already private; the socket's own mode closes it a second time.
   if (fd < 0 || bind(fd, reinterpret_cast<const sockaddr*>(&address), length) != 0 ||
-      chmod(socketPath.c_str(), 0600) != 0 || listen(fd, 8) != 0 || pipe2(wake_, O_CLOEXEC) != 0) {
+      (!abstract && chmod(socketPath.c_str(), 0600) != 0) || listen(fd, 8) != 0 || pipe2(wake_, O_CLOEXEC) != 0) {
     *error = socketPath + ": " + std::strerror(errno);
     if (fd >= 0) close(fd);
     return false;
@@ -68,7 +69,7 @@ void HandoffListener::Stop() {
   close(wake_[0]);
   close(wake_[1]);
   listener_ = wake_[0] = wake_[1] = -1;
-  unlink(path_.c_str());
+  if (!local_socket::IsAbstract(path_)) unlink(path_.c_str());
 }
 
 void HandoffListener::Loop() {

@@ -7,7 +7,7 @@
 namespace platform {
 
 // The running program's end of the hand-off: a Unix-domain socket (mode 0600, in a
-// private directory) on a thread of its own. Each connection from a process of this
+// private directory, or an abstract one) on a thread of its own. Each connection from a process of this
 // account delivers one HandoffMessage; the handler's answer goes back to the sender.
 // A connection from another account is closed before anything is read; a message that
 // is too big, malformed or too slow in coming gets no answer and reaches no handler.

@@ -1,5 +1,6 @@
 #include "platform/HandoffSender.h"
 
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -12,9 +13,6 @@
 namespace platform {
 namespace {
 
-// The running program answers once its listener has taken the message; it may be busy
-// with another sender first.
-constexpr std::chrono::seconds kAnswerDeadline(10);
 constexpr size_t kMaxAnswerBytes = 256;
 
 class Descriptor {
@@ -32,7 +30,7 @@ class Descriptor {
 }  // namespace
 
 bool HandoffSender::Send(const std::string& socketPath, const std::vector<std::string>& items, std::string* answer,
-                         std::string* error) {
+                         std::string* error, std::chrono::milliseconds deadline) {
   const auto message = HandoffMessage::Encode(items);
   if (!message) {
     *error = "too many or too long addresses";
@@ -45,8 +43,15 @@ bool HandoffSender::Send(const std::string& socketPath, const std::vector<std::s
     return false;
   }
   Descriptor fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
-  if (fd.get() < 0 || connect(fd.get(), reinterpret_cast<const sockaddr*>(&address), length) != 0) {
-    *error = socketPath + ": " + std::strerror(errno);
+  // A listener whose queue is full would hold connect() for as long as it stalls; the
+  // send time-out bounds that wait (and each send after it).
+  const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(deadline);
+  const timeval limit{static_cast<time_t>(seconds.count()),
+                      static_cast<suseconds_t>((deadline - seconds).count() * 1000)};
+  if (fd.get() < 0 || setsockopt(fd.get(), SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit) != 0 ||
+      connect(fd.get(), reinterpret_cast<const sockaddr*>(&address), length) != 0) {
+    const char* reason = errno == EAGAIN ? "the running program takes no connections" : std::strerror(errno);
+    *error = socketPath + ": " + reason;
     return false;
   }
   // Addresses go only to a program of our own account.
@@ -56,7 +61,7 @@ bool HandoffSender::Send(const std::string& socketPath, const std::vector<std::s
     return false;
   }
   if (!local_socket::WriteAll(fd.get(), *message) || shutdown(fd.get(), SHUT_WR) != 0 ||
-      !local_socket::ReadAll(fd.get(), kMaxAnswerBytes, std::chrono::steady_clock::now() + kAnswerDeadline, answer) ||
+      !local_socket::ReadAll(fd.get(), kMaxAnswerBytes, std::chrono::steady_clock::now() + deadline, answer) ||
       answer->empty()) {
     *error = socketPath + ": no answer from the running program";
     return false;

@@ -9,12 +9,16 @@
 namespace platform {
 namespace local_socket {
 
+bool IsAbstract(const std::string& path) { return !path.empty() && path[0] == '@'; }
+
 bool MakeAddress(const std::string& path, sockaddr_un* address, socklen_t* length) {
   std::memset(address, 0, sizeof *address);
   address->sun_family = AF_UNIX;
   if (path.empty() || path.size() >= sizeof address->sun_path) return false;
   std::memcpy(address->sun_path, path.data(), path.size());
-  *length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + path.size() + 1);
+  // An abstract name is all its bytes after a leading zero, without a terminating one.
+  if (IsAbstract(path)) address->sun_path[0] = '\0';
+  *length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + path.size() + (IsAbstract(path) ? 0 : 1));
   return true;
 }
 

@@ -13,7 +13,10 @@ namespace platform {
 namespace local_socket {
 
 // The address for `path`; false when the path does not fit (sun_path is ~108 bytes).
+// A path that starts with "@" names a socket of the abstract namespace: no file stands
+// for it, and whoever binds the name first has it.
 bool MakeAddress(const std::string& path, sockaddr_un* address, socklen_t* length);
+bool IsAbstract(const std::string& path);
 // The account of the process at the other end of a connected socket, as the kernel
 // recorded it when the connection was made.
 std::optional<uid_t> PeerUid(int fd);

@@ -160,7 +160,14 @@ long AskProcNetTcp(const Endpoint& peer, const Endpoint& ours) {
   return -1;
 }
 
+SocketDiagnostics& ThreadDiagnostics() {
+  thread_local SocketDiagnostics diagnostics;
+  return diagnostics;
+}
+
 }  // namespace
+
+void OpenPeerOwnerQueries() { ThreadDiagnostics(); }
 
 std::optional<uid_t> PeerSocketOwner(int fd) {
   ConnectionAddresses addresses;
@@ -181,8 +188,7 @@ std::optional<uid_t> PeerSocketOwner(const ConnectionAddresses& addresses) {
   const Endpoint ours = FromSockaddr(addresses.ours);
   const Endpoint peer = FromSockaddr(addresses.peer);
   if (peer.family == AF_UNSPEC || peer.family != ours.family) return std::nullopt;
-  thread_local SocketDiagnostics diagnostics;
-  long owner = diagnostics.Ask(peer, ours);
+  long owner = ThreadDiagnostics().Ask(peer, ours);
   if (owner == -1) owner = AskProcNetTcp(peer, ours);
   if (owner < 0) return std::nullopt;
   return static_cast<uid_t>(owner);

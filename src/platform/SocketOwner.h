@@ -24,4 +24,9 @@ struct ConnectionAddresses {
 // The same question for a TCP connection whose addresses are known.
 std::optional<uid_t> PeerSocketOwner(const ConnectionAddresses& addresses);
 
+// Opens the calling thread's channel to the socket diagnostics now instead of at its
+// first question: a serving thread then holds its descriptors from its start, and
+// still has them when the process runs short of descriptors.
+void OpenPeerOwnerQueries();
+
 }  // namespace platform

@@ -6,7 +6,7 @@
 #include <QWebEngineProfile>
 
 #include "app/StateDirectory.h"
-#include "ui/LocalServerGuard.h"
+#include "ui/PageSecurity.h"
 
 namespace {
 
@@ -18,14 +18,14 @@ QString UnderXdg(QStandardPaths::StandardLocation location) {
 
 }  // namespace
 
-BrowserProfile::BrowserProfile(std::function<int()> port, const QString& pageDirectory, QObject* parent)
+BrowserProfile::BrowserProfile(const AppState& state, QObject* parent)
     : QObject(parent), profile_(new QWebEngineProfile(kProfileName)) {
   profile_->setPersistentStoragePath(StorageDirectory());
   profile_->setCachePath(CacheDirectory());
   profile_->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
   // Cookies a site means to keep (an expiry date) are kept; session cookies end with the run.
   profile_->setPersistentCookiesPolicy(QWebEngineProfile::AllowPersistentCookies);
-  profile_->setUrlRequestInterceptor(new LocalServerGuard(std::move(port), pageDirectory, profile_));
+  page_security::Apply(profile_, state);
 }
 
 BrowserProfile::~BrowserProfile() {

@@ -449,6 +449,13 @@ void CMainFrame::tellStateFileUnreadable(const QString& path) {
                   .arg(path));
 }
 
+void CMainFrame::tellHandoffUnavailable(const QString& reason) {
+  showWarning(QStringLiteral("无法接收其他程序交来的网址"),
+              QStringLiteral("之后再启动的 varnok（例如从其他程序打开网址时）无法把网址交给本程序：%1\n\n"
+                             "这些网址不会在这里打开。")
+                  .arg(reason));
+}
+
 void CMainFrame::showWarning(const QString& title, const QString& text) {
   // Opened, not run: the home page loads behind it and nothing waits for the answer.
   auto* box = new QMessageBox(QMessageBox::Warning, title, text, QMessageBox::NoButton, this);

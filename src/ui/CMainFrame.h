@@ -88,6 +88,8 @@ class CMainFrame : public QMainWindow {
   // cannot be written, or varnok.ini (at `path`) cannot be read and is left alone.
   void tellUnwritableStateDirectory(const QString& directory);
   void tellStateFileUnreadable(const QString& path);
+  // The message box that says later launches cannot hand their addresses over.
+  void tellHandoffUnavailable(const QString& reason);
 
   DownloadRequestHandler* downloads() const { return downloads_; }
   SitePermissions* permissions() const { return permissions_; }

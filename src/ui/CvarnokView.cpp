@@ -10,7 +10,6 @@
 #include <QStandardPaths>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineFullScreenRequest>
-#include <QWebEngineSettings>
 
 #include "app/AppState.h"
 #include "ui/CMainFrame.h"
@@ -27,17 +26,10 @@
 
 CvarnokView::CvarnokView(AppState& state, CMainFrame* frame, QWidget* parent)
     : QWebEngineView(parent), state_(state), frame_(frame) {
-  setPage(new CvarnokPage(frame->profile(), [frame] { return frame->openNewPageWindow(); }, this));
+  setPage(new CvarnokPage(frame->profile(), [frame] { return frame->openNewPageWindow(); }, state, this));
   zoom_ = new PageZoom(this);
   LoginPrompt::Watch(page(), this);
-  // Scripts may open windows (window.open), as pages written for the classic control expect.
-  settings()->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, true);
-  // The generated pages are opened as local files and their links lead to our own
-  // server's command addresses.
-  settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
-  // Videos may go full screen and pages may ask to share the screen; the frame answers.
-  settings()->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, true);
-  settings()->setAttribute(QWebEngineSettings::ScreenCaptureEnabled, true);
+  // What pages may do is the profile's (page_security); the frame answers their requests.
   frame->permissions()->watch(page());
   connect(page(), &QWebEnginePage::fullScreenRequested, this,
           [this](QWebEngineFullScreenRequest request) { frame_->fullScreen()->handle(std::move(request), this); });

@@ -7,6 +7,7 @@
 #include <QWebEngineProfile>
 
 #include "ui/CvarnokView.h"
+#include "ui/DownloadFileName.h"
 #include "ui/DownloadItem.h"
 #include "ui/DownloadRow.h"
 #include "ui/DownloadsWindow.h"
@@ -34,7 +35,7 @@ void DownloadRequestHandler::onRequested(QWebEngineDownloadRequest* request) {
     start(request);
     return;
   }
-  const QString name = request->downloadFileName();
+  const QString name = download_file_name::Clean(request->downloadFileName());
   // The engine waits for the answer until this returns.
   const QString chosen = QFileDialog::getSaveFileName(dialogParent_, QStringLiteral("保存文件"),
                                                       QDir(CvarnokView::DownloadDirectory()).filePath(name));

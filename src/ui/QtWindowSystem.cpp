@@ -10,7 +10,6 @@
 #include <QSocketNotifier>
 #include <QThread>
 #include <QWebEngineProfile>
-#include <cstdlib>
 
 #include "app/AppState.h"
 #include "platform/ShutdownSignals.h"
@@ -36,12 +35,6 @@ QMessageBox* NewOkCancelBox(const QString& text, const QString& caption) {
   return box;
 }
 
-std::unique_ptr<BrowserProfile> MakeProfile() {
-  const AppState& state = TheAppState::Instance();
-  auto port = [&state] { return std::atoi(state.Port().c_str()); };
-  return std::make_unique<BrowserProfile>(port, QFile::decodeName(state.StateDirectory().c_str()));
-}
-
 WorkArea PrimaryWorkArea() {
   const QScreen* screen = QGuiApplication::primaryScreen();
   const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
@@ -50,7 +43,9 @@ WorkArea PrimaryWorkArea() {
 
 }  // namespace
 
-QtWindowSystem::QtWindowSystem() = default;
+QtWindowSystem::QtWindowSystem(AppState* state) : state_(state) {}
+
+AppState& QtWindowSystem::state() const { return state_ ? *state_ : TheAppState::Instance(); }
 
 QtWindowSystem::~QtWindowSystem() {
   BeginShutdown();
@@ -63,8 +58,8 @@ bool QtWindowSystem::CreateMainWindow() {
   // The loop ends when the main window closes, not when the last window does: an open
   // question must neither keep the program alive nor end it.
   QApplication::setQuitOnLastWindowClosed(false);
-  profile_ = MakeProfile();
-  frame_ = new CMainFrame(TheAppState::Instance(), profile_->profile());
+  profile_ = std::make_unique<BrowserProfile>(state());
+  frame_ = new CMainFrame(state(), profile_->profile());
   connect(frame_, &CMainFrame::closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
   frame_->setGeometry(RestoredFrameGeometry(PrimaryWorkArea()));
   frame_->openNewPageWindow();  // the first, empty page window
@@ -191,4 +186,10 @@ void QtWindowSystem::TellStateFileUnreadable(const std::string& path) {
   const QString name = QFile::decodeName(path.c_str());
   QMetaObject::invokeMethod(
       this, [this, name] { if (frame_) frame_->tellStateFileUnreadable(name); }, Qt::QueuedConnection);
+}
+
+void QtWindowSystem::TellHandoffUnavailable(const std::string& reason) {
+  const QString text = QString::fromLocal8Bit(reason.c_str());
+  QMetaObject::invokeMethod(
+      this, [this, text] { if (frame_) frame_->tellHandoffUnavailable(text); }, Qt::QueuedConnection);
 }

@@ -9,6 +9,7 @@
 #include "ui/CMainFrame.h"
 #include "ui/CUpdatingDia.h"
 
+class AppState;
 class BrowserProfile;
 class QMessageBox;
 class SessionRestore;
@@ -23,7 +24,8 @@ class QtWindowSystem : public QObject, public WindowSystem {
   Q_OBJECT
 
  public:
-  QtWindowSystem();
+  // The windows show `state`; without one, the process's own state.
+  explicit QtWindowSystem(AppState* state = nullptr);
   ~QtWindowSystem() override;
 
   bool CreateMainWindow() override;
@@ -37,6 +39,7 @@ class QtWindowSystem : public QObject, public WindowSystem {
   void OpenAddresses(const std::vector<std::string>& addresses) override;
   void TellUnwritableStateDirectory(const std::string& directory) override;
   void TellStateFileUnreadable(const std::string& path) override;
+  void TellHandoffUnavailable(const std::string& reason) override;
 
   // Answers every open question Cancel and every later one at once.
   void BeginShutdown();
@@ -46,7 +49,9 @@ class QtWindowSystem : public QObject, public WindowSystem {
   struct Question;
   void showQuestion(const std::shared_ptr<Question>& question);
   void watchShutdownSignals();
+  AppState& state() const;
 
+  AppState* state_;
   // The profile outlives every page; the application object outlives it.
   std::unique_ptr<BrowserProfile> profile_;
   QPointer<CMainFrame> frame_;

@@ -1,8 +1,11 @@
 #include "ui/WidgetMapWriter.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMenu>
 #include <QWebEnginePage>
 #include <QProgressBar>
 #include <QPushButton>
@@ -20,7 +23,10 @@
 #include "ui/DownloadRequestHandler.h"
 #include "ui/DownloadRow.h"
 #include "ui/DownloadsWindow.h"
+#include "ui/FullScreenController.h"
 #include "ui/PageOverlay.h"
+#include "ui/PermissionPrompt.h"
+#include "ui/SitePermissions.h"
 
 namespace {
 
@@ -96,6 +102,7 @@ QString WidgetMapWriter::Describe() const {
     if (page->view()->isLoading()) flags << QStringLiteral("loading");
     // The page's address as it would be sent, so it holds no blanks.
     if (!page->view()->url().isEmpty()) flags << QStringLiteral("url=") + QString::fromLatin1(page->view()->url().toEncoded());
+    flags << TextFlag(page->view()->title());
     const QString name = QStringLiteral("page.%1").arg(i);
     flags << QStringLiteral("zoom=%1").arg(qRound(page->view()->zoomFactor() * 100))
           << QStringLiteral("renderer=%1").arg(page->view()->page()->renderProcessPid());
@@ -107,7 +114,35 @@ QString WidgetMapWriter::Describe() const {
     map += Line(QStringLiteral("status"), status, {TextFlag(status->currentMessage())});
     map += DescribeNamedChildren(QStringLiteral("status"), status);
   }
-  return map + DescribeDownloads();
+  if (const QLabel* notice = frame_->fullScreen()->notice())
+    map += Line(QStringLiteral("fullScreenNotice"), notice, {TextFlag(notice->text())});
+  return map + DescribeDownloads() + DescribePrompt() + DescribePopups();
+}
+
+QString WidgetMapWriter::DescribePrompt() const {
+  const PermissionPrompt* prompt = frame_->permissions()->prompt();
+  if (!prompt) return QString();
+  const QPushButton* allow = prompt->allowButton();
+  return Line(QStringLiteral("prompt"), prompt,
+              {QStringLiteral("feature=%1").arg(int(prompt->feature())), TextFlag(prompt->hostText())}) +
+         Line(QStringLiteral("prompt.allow"), allow,
+              allow->isEnabled() ? QStringList() : QStringList{QStringLiteral("disabled")});
+}
+
+QString WidgetMapWriter::DescribePopups() const {
+  QString map;
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    if (!widget->isVisible()) continue;
+    if (auto* menu = qobject_cast<QMenu*>(widget)) {
+      QStringList items;
+      for (const QAction* action : menu->actions())
+        if (action->isVisible() && !action->isSeparator()) items << action->text();
+      map += Line(QStringLiteral("menu"), menu, {TextFlag(items.join(QLatin1Char('\n')))});
+    } else if (auto* tip = qobject_cast<QLabel*>(widget); tip && tip->windowType() == Qt::ToolTip) {
+      map += Line(QStringLiteral("tooltip"), tip, {TextFlag(tip->text())});
+    }
+  }
+  return map;
 }
 
 QString WidgetMapWriter::DescribeOverlays(const QString& page, const QWidget* view) const {

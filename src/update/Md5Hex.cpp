@@ -2,7 +2,6 @@
 
 #include <openssl/err.h>
 
-#include <cstdio>
 #include <memory>
 
 namespace {
@@ -24,12 +23,19 @@ unsigned long DigestHex(const void* data, size_t length, const EVP_MD* algorithm
   if (!context || EVP_DigestInit_ex(context.get(), algorithm, nullptr) != 1 ||
       EVP_DigestUpdate(context.get(), data, length) != 1 || EVP_DigestFinal_ex(context.get(), digest, &size) != 1)
     return LastErrorOrGeneric();
-  char two[3];
-  for (unsigned int i = 0; i < size; ++i) {
-    std::snprintf(two, sizeof two, "%02X", digest[i]);
-    hex->append(two, 2);
-  }
+  *hex = UpperHex(digest, size);
   return 0;
+}
+
+std::string UpperHex(const unsigned char* bytes, size_t size) {
+  static const char kDigits[] = "0123456789ABCDEF";
+  std::string hex;
+  hex.reserve(2 * size);
+  for (size_t i = 0; i < size; ++i) {
+    hex.push_back(kDigits[bytes[i] >> 4]);
+    hex.push_back(kDigits[bytes[i] & 0xF]);
+  }
+  return hex;
 }
 
 unsigned long Md5Hex(const void* data, size_t length, std::string* hex) {

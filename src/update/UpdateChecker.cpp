@@ -15,7 +15,6 @@
 #include "app/GbkText.h"
 #include "app/PendingCommand.h"
 #include "app/WindowSystem.h"
-#include "platform/FileUtil.h"
 #include "update/UpdateDownloader.h"
 #include "update/UpdateTarget.h"
 #include "update/VersionNumber.h"
@@ -92,7 +91,7 @@ bool UpdateChecker::PauseUnlessClosing() const {
 
 std::optional<UpdateDescription> UpdateChecker::FetchDescription() const {
   std::string document;
-  UpdateDownloader downloader(options_.timeout);
+  UpdateDownloader downloader(options_.timeout, options_.closing);
   if (!downloader.FetchBounded(options_.descriptionUrl, UpdateDescription::kMaxBytes, &document)) return std::nullopt;
   if (document.empty()) return std::nullopt;
   return UpdateDescription::Parse(document);
@@ -112,28 +111,32 @@ bool UpdateChecker::DownloadProgram() {
     return file != nullptr;
   };
   auto writePiece = [&](const char* data, size_t size) {
+    if (written + size > kMaxProgramBytes) return false;
     if (std::fwrite(data, 1, size, file) != size) return false;
     written += size;
     return true;
   };
-  bool ok = UpdateDownloader(options_.timeout).Fetch(options_.programUrl, openTarget, writePiece);
-  if (file) {
-    ok = (std::fclose(file) == 0) && ok;
-    ::chmod(target.c_str(), 0755);
-    downloadedPath_ = target;
+  bool ok = UpdateDownloader(options_.timeout, options_.closing).Fetch(options_.programUrl, openTarget, writePiece);
+  if (!file) return false;
+  ok = (std::fclose(file) == 0) && ok;
+  // A part of a program is of no use to anyone; a whole one stays, verified or not.
+  if (!ok) {
+    std::remove(target.c_str());
+    return false;
   }
-  return ok && written > 0;
+  ::chmod(target.c_str(), 0755);
+  downloadedPath_ = target;
+  return written > 0;
 }
 
 const char* UpdateChecker::RefusalOfDownload(const UpdateDescription& description, const std::string& signature,
                                              const UpdateKey& key) const {
-  std::string bytes;
-  if (!platform::ReadWholeFile(downloadedPath_, &bytes)) return "the downloaded program cannot be read back";
-  std::string md5;
+  ProgramDigests digests;
   // A digest that cannot be computed fails: an unverified program is never offered.
-  if (options_.digest(bytes, &md5) != 0) return "the MD5 digest of the download cannot be computed";
-  if (md5 != description.md5) return "the downloaded program does not match its MD5 digest";
-  if (!key.SignedRelease(signature, description.version, bytes))
+  if (options_.digest(downloadedPath_, options_.closing, &digests) != 0)
+    return "the digests of the downloaded program cannot be computed";
+  if (digests.md5 != description.md5) return "the downloaded program does not match its MD5 digest";
+  if (!key.SignedRelease(signature, description.version, digests.sha256))
     return "the signature does not verify with our key for this version and program";
   return nullptr;
 }

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/WindowSystem.h"
-#include "update/Md5Hex.h"
+#include "update/ProgramDigests.h"
 #include "update/UpdateDescription.h"
 #include "update/UpdateKey.h"
 
@@ -14,9 +14,14 @@
 // well-formed signature, download the announced program into the update directory,
 // verify its MD5 digest and the vendor's signature, and ask the user. On OK the program
 // is asked to close, and shutdown starts the download in install mode. A program without
-// a usable vendor key checks nothing: it could never offer anything.
+// a usable vendor key checks nothing: it could never offer anything. The program goes
+// to its file piece by piece, and no more than kMaxProgramBytes of it; once the program
+// is closing, a download or a digest ends within a second.
 class UpdateChecker {
  public:
+  // Far beyond any real release; an endless answer ends here and leaves no file behind.
+  static constexpr unsigned long long kMaxProgramBytes = 256ull << 20;
+
   struct Options {
     // The pause before anything is fetched, so the check never competes with start-up.
     std::chrono::milliseconds pause{5000};
@@ -33,9 +38,10 @@ class UpdateChecker {
     std::function<int()> random = [] { return std::rand(); };
     // Asked at question time: the window system may be gone by then (no one to ask: Cancel).
     std::function<WindowSystem*()> windows = &WindowSystem::Current;
-    // Digest text of the bytes; 0 on success.
-    std::function<unsigned long(const std::string& bytes, std::string* hex)> digest = &Md5HexOf;
-    // True once the program is closing: the pause ends then, and nothing is fetched.
+    // Both digests of the downloaded file; 0 on success.
+    std::function<unsigned long(const std::string& path, const std::function<bool()>& stop, ProgramDigests*)> digest =
+        &ProgramDigests::OfFile;
+    // True once the program is closing: the pause, a download or a digest ends then.
     std::function<bool()> closing = [] { return false; };
 
     // The program's own values; VARNOK_UPDATE_PAUSE_MS shortens the pause,

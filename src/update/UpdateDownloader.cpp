@@ -18,6 +18,7 @@ void InitialiseCurlOnce() {
 struct Transfer {
   const UpdateDownloader::ReplyStarted* replyStarted;
   const UpdateDownloader::BodyPiece* bodyPiece;
+  const UpdateDownloader::Cancelled* cancelled;
   bool started = false;
 
   bool Start() {
@@ -39,6 +40,12 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
   return (*transfer->bodyPiece)(data, bytes) ? bytes : 0;
 }
 
+// libcurl asks at least once a second, also while nothing arrives; non-zero aborts.
+int OnProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+  const auto* transfer = static_cast<Transfer*>(user);
+  return *transfer->cancelled && (*transfer->cancelled)() ? 1 : 0;
+}
+
 long WholeSecondsAtLeastOne(std::chrono::milliseconds timeout) {
   long seconds = static_cast<long>((timeout.count() + 999) / 1000);
   return seconds < 1 ? 1 : seconds;
@@ -46,14 +53,15 @@ long WholeSecondsAtLeastOne(std::chrono::milliseconds timeout) {
 
 }  // namespace
 
-UpdateDownloader::UpdateDownloader(std::chrono::milliseconds timeout) : timeout_(timeout) {}
+UpdateDownloader::UpdateDownloader(std::chrono::milliseconds timeout, Cancelled cancelled)
+    : timeout_(timeout), cancelled_(std::move(cancelled)) {}
 
 bool UpdateDownloader::Fetch(const std::string& url, const ReplyStarted& replyStarted,
                              const BodyPiece& bodyPiece) const {
   InitialiseCurlOnce();
   std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), &curl_easy_cleanup);
   if (!curl) return false;
-  Transfer transfer{&replyStarted, &bodyPiece};
+  Transfer transfer{&replyStarted, &bodyPiece, &cancelled_};
   CURL* c = curl.get();
   curl_easy_setopt(c, CURLOPT_URL, url.c_str());
   curl_easy_setopt(c, CURLOPT_USERAGENT, kUserAgent);
@@ -72,6 +80,9 @@ bool UpdateDownloader::Fetch(const std::string& url, const ReplyStarted& replySt
   curl_easy_setopt(c, CURLOPT_HEADERDATA, &transfer);
   curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &OnBody);
   curl_easy_setopt(c, CURLOPT_WRITEDATA, &transfer);
+  curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
+  curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, &OnProgress);
+  curl_easy_setopt(c, CURLOPT_XFERINFODATA, &transfer);
   return curl_easy_perform(c) == CURLE_OK;
 }
 

@@ -7,7 +7,8 @@
 // Fetches the update files over HTTP with libcurl. Every fetch is a fresh request
 // with the program's name as user agent, proxy settings from the environment and the
 // body taken as raw bytes. The HTTP status is not looked at: an error page is content
-// like any other, and fails the caller's own tests.
+// like any other, and fails the caller's own tests. A fetch ends within a second once
+// `cancelled` says so, whatever the site does.
 class UpdateDownloader {
  public:
   // Called once when the reply begins (the URL is "open"); false aborts the transfer.
@@ -15,8 +16,11 @@ class UpdateDownloader {
   // Called with each piece of the body; false aborts the transfer.
   using BodyPiece = std::function<bool(const char* data, size_t size)>;
 
+  using Cancelled = std::function<bool()>;
+
   // `timeout` bounds connecting and any stretch without received data.
-  explicit UpdateDownloader(std::chrono::milliseconds timeout = std::chrono::milliseconds(18000));
+  explicit UpdateDownloader(std::chrono::milliseconds timeout = std::chrono::milliseconds(18000),
+                            Cancelled cancelled = nullptr);
 
   // True when the whole reply arrived and no callback aborted it.
   bool Fetch(const std::string& url, const ReplyStarted& replyStarted, const BodyPiece& bodyPiece) const;
@@ -27,4 +31,5 @@ class UpdateDownloader {
 
  private:
   std::chrono::milliseconds timeout_;
+  Cancelled cancelled_;
 };

@@ -44,14 +44,19 @@ std::optional<std::string> UpdateKey::SignatureFromBase64(const std::string& tex
 std::string UpdateKey::SignedText(const std::string& version, const std::string& program) {
   std::string sha256;
   if (DigestHex(program.data(), program.size(), EVP_sha256(), &sha256) != 0) return std::string();
+  return SignedTextOfDigest(version, sha256);
+}
+
+std::string UpdateKey::SignedTextOfDigest(const std::string& version, std::string sha256) {
+  if (sha256.empty()) return std::string();
   for (char& c : sha256) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return "varnok-update\n" + version + "\n" + sha256 + "\n";
 }
 
 bool UpdateKey::SignedRelease(const std::string& signature, const std::string& version,
-                              const std::string& program) const {
+                              const std::string& sha256) const {
   if (signature.size() != kSignatureBytes) return false;
-  const std::string text = SignedText(version, program);
+  const std::string text = SignedTextOfDigest(version, sha256);
   if (text.empty()) return false;
   std::unique_ptr<EVP_PKEY, decltype(&EVP_PKEY_free)> key(
       EVP_PKEY_new_raw_public_key(EVP_PKEY_ED25519, nullptr, Bytes(raw_), raw_.size()), &EVP_PKEY_free);

@@ -26,9 +26,12 @@ class UpdateKey {
   // update.xml gives it, "\n", the lower-case hexadecimal SHA-256 of the program and "\n".
   // Empty when the digest cannot be computed.
   static std::string SignedText(const std::string& version, const std::string& program);
+  // The same for a program whose SHA-256 is already known (hexadecimal, either case).
+  static std::string SignedTextOfDigest(const std::string& version, std::string sha256);
 
-  // True when `signature` (64 raw bytes) is this key's signature of SignedText.
-  bool SignedRelease(const std::string& signature, const std::string& version, const std::string& program) const;
+  // True when `signature` (64 raw bytes) is this key's signature of the release text of
+  // the program whose SHA-256 is `sha256`.
+  bool SignedRelease(const std::string& signature, const std::string& version, const std::string& sha256) const;
 
  private:
   explicit UpdateKey(std::string raw) : raw_(std::move(raw)) {}

@@ -3,19 +3,18 @@
 #include <cstring>
 
 #include "app/AppState.h"
+#include "webserver/File_Policy.h"
 #include "webserver/HTTP_Request.h"
 #include "webserver/Socket_IO.h"
 
 namespace {
 
 constexpr const char kOkHeader[] = "HTTP/1.0 200 OK\r\nContent-type: text/html\r\n\r\n";
-// Pages of user directories may belong to any account on the machine. Served under our
-// own origin they could read our pages (and the command key in them); sandboxed they
-// run as an origin of their own.
-constexpr const char kUserPageOkHeader[] =
+// Files other than our own pages (those of user directories may belong to any account on
+// the machine): served under our own origin they could read our pages and the command
+// key in them; sandboxed they run as an origin of their own.
+constexpr const char kSandboxedOkHeader[] =
     "HTTP/1.0 200 OK\r\nContent-type: text/html\r\nContent-Security-Policy: sandbox\r\n\r\n";
-
-bool IsUserDirectoryUri(const char* uri) { return uri && uri[0] == '/' && uri[1] == '~'; }
 
 }  // namespace
 
@@ -41,5 +40,5 @@ std::string File_Reply::path() const {
 
 const char* File_Reply::header() const {
   if (HTTP_Request::is_simple(request_.version())) return "";
-  return IsUserDirectoryUri(request_.uri()) ? kUserPageOkHeader : kOkHeader;
+  return File_Policy(state_).of(path()) == File_Policy::Served_As::kOwnPage ? kOkHeader : kSandboxedOkHeader;
 }

@@ -16,8 +16,8 @@ class File_Reply {
 
  private:
   std::string path() const;
-  // The success header (none for a simple request); pages of user directories go out
-  // sandboxed.
+  // The success header (none for a simple request); every file but our own pages goes
+  // out sandboxed (File_Policy).
   const char* header() const;
 
   Socket_IO& io_;

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "webserver/Cgi_Gateway.h"
+#include "webserver/File_Policy.h"
 #include "webserver/File_Reply.h"
 #include "webserver/HTTP_Handler.h"
 #include "webserver/HTTP_Helpers.h"
@@ -30,6 +31,8 @@ constexpr const char kUnauthorizedResponse[] =
 constexpr const char kErrorResponse[] =
     "%s %d %s\r\nServer: JAWS/1.0prebeta\r\nContent-type: text/html\r\nContent-length: %d\r\n\r\n%s";
 constexpr const char kNotImplemented[] = "Requested method is not implemented.";
+// A file that is never served is answered as a missing one.
+constexpr const char kNotServed[] = "error in transmitting file";
 constexpr const char kCredentialsFile[] = "jaws.auth";
 
 enum Method { kGet = 0, kHead = 1, kPost = 2, kPut = 3 };
@@ -76,6 +79,8 @@ void HTTP_Response::respond() {
   ACE_DEBUG((LM_DEBUG, "  (%t) processing request: %s\n", request_.status_phrase()));
   if (request_.status() != 200)
     send_error_page(request_.status(), request_.status_phrase());
+  else if (File_Policy(context_.state).of(request_.path()) == File_Policy::Served_As::kRefused)
+    send_error_page(404, kNotServed);
   else if (request_.cgi())
     Cgi_Gateway(io_, request_, *this, context_).run();
   else

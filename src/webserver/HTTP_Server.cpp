@@ -16,9 +16,11 @@
 #include "app/Config.h"
 #include "pages/CommandDispatcher.h"
 #include "platform/SharedMemoryToken.h"
+#include "platform/SocketOwner.h"
 #include "webserver/Filecache_Connection_Factory.h"
 #include "webserver/HTTP_Handler.h"
 #include "webserver/Plain_Connection_Factory.h"
+#include "webserver/Port_Report.h"
 #include "webserver/Server_Log.h"
 
 namespace {
@@ -105,6 +107,7 @@ std::unique_ptr<Connection_Factory> HTTP_Server::make_factory() {
 
 int HTTP_Server::run_server(int argc, char** argv) {
   init(argc, argv);
+  if (any_free_port_) port_ = 0;
   std::unique_ptr<Connection_Factory> factory = make_factory();
   if (!factory) {
     errno = ENOMEM;
@@ -152,6 +155,7 @@ int HTTP_Server::serve_connections(Connection_Factory& factory) {
     stop_.request();
     result = -1;
   }
+  Port_Report::publish(context_.port);
   stop_.wait();
   // Whatever the clients do, the connections still open end now, and with them the
   // threads serving them.
@@ -170,6 +174,7 @@ ACE_THR_FUNC_RETURN HTTP_Server::accepting_thread(void* server) {
 }
 
 void HTTP_Server::serve_until_stopped() {
+  platform::OpenPeerOwnerQueries();
   HTTP_Acceptor::Waiter& waiter = *waiters_[next_waiter_++];
   for (HTTP_Acceptor::Accepted accepted; accept_connection(waiter, &accepted);) serve_accepted(accepted);
 }

@@ -33,6 +33,10 @@ class HTTP_Server {
 
   // Option parsing ("p:n:t:i:b:c:"), then the defaults.
   void init(int argc, char** argv);
+  // From now on the server listens wherever the system has a free port, whatever port
+  // its vector names (a configured port of 0: programs run side by side in tests). The
+  // port taken is published like any other.
+  void listen_on_any_free_port() { any_free_port_ = true; }
   // -887 when the listening sockets cannot be opened, 0 when the server was stopped,
   // -1 when its factory or its threads cannot be had.
   int run_server(int argc, char** argv);
@@ -63,6 +67,7 @@ class HTTP_Server {
   void throttle_wait();
 
   int port_ = 0;
+  bool any_free_port_ = false;
   int threads_ = 0;
   int strategy_ = 0;
   int backlog_ = 0;

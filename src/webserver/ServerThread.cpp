@@ -44,9 +44,9 @@ unsigned SeedFromClock() {
 
 }  // namespace
 
-int RunServerThread(Stop_Signal* stop) {
-  AppState& state = TheAppState::Instance();
+int RunServerThread(AppState& state, Stop_Signal* stop) {
   HTTP_Server server(state, stop);
+  if (state.Port() == "0") server.listen_on_any_free_port();
   ServerArguments first(state.Port());
   int result = server.run_server(kArgumentCount, first.argv());
   std::srand(SeedFromClock());

@@ -121,6 +121,9 @@ TEST_F(AppStateTest, AProgramDirectoryThatCannotBeWrittenKeepsTheStateInTheDataD
   EXPECT_NE(ReadFileOrEmpty(home / ".local/share/varnok/varnok.ini").find("[soucangjia]\r\nurl1=http://x/\r\n"),
             std::string::npos);
   EXPECT_EQ(AppState(program).Favorites().front(), "http://x/");
+  // Nothing was written beside the program, nor the missing directory made.
+  chmod(dir.path().c_str(), 0700);
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 }
 
 TEST_F(AppStateTest, PathsAndUrls) {

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
+#include <filesystem>
 #include <mutex>
 
 #include "app/WindowSystem.h"
@@ -58,7 +61,8 @@ class InstanceHandoffTest : public ::testing::Test {
 TEST_F(InstanceHandoffTest, ManyAddressesArriveInOrderAndScriptAddressesNever) {
   RecordingWindows windows(true);
   InstanceHandoff running;
-  ASSERT_TRUE(running.Listen(windows));
+  std::string error;
+  ASSERT_TRUE(running.Listen(windows, &error)) << error;
   Addresses many;
   for (int i = 0; i < 40; ++i) many.push_back("http://example.org/" + std::to_string(i));
   EXPECT_EQ(InstanceHandoff::HandOver(many), InstanceHandoff::Outcome::kOpened);
@@ -80,11 +84,45 @@ TEST_F(InstanceHandoffTest, ManyAddressesArriveInOrderAndScriptAddressesNever) {
 TEST_F(InstanceHandoffTest, AWindowlessProgramSaysSoAndAnotherSiteIsAnotherProgram) {
   RecordingWindows windows(false);
   InstanceHandoff running;
-  ASSERT_TRUE(running.Listen(windows));
+  std::string error;
+  ASSERT_TRUE(running.Listen(windows, &error)) << error;
   EXPECT_EQ(InstanceHandoff::HandOver({"http://a/"}), InstanceHandoff::Outcome::kNoWindow);
   EXPECT_TRUE(windows.Opened().empty());
   setenv("VARNOK_SITE_URL", UniqueSiteUrl().c_str(), 1);
   EXPECT_EQ(InstanceHandoff::HandOver({"http://a/"}), InstanceHandoff::Outcome::kUnreachable);
+}
+
+TEST_F(InstanceHandoffTest, AnAbstractSocketStandsInForADirectoryOfAnotherAccountAndIsNeverLeftToOne) {
+  // Another account made the runtime directory first.
+  std::filesystem::create_directory(runtime / "varnok");
+  ASSERT_EQ(chown((runtime / "varnok").c_str(), 65534, 65534), 0);
+  RecordingWindows windows(true);
+  std::string error, reason;
+  {
+    InstanceHandoff running;
+    ASSERT_TRUE(running.Listen(windows, &error)) << error;
+    EXPECT_EQ(InstanceHandoff::HandOver({"http://a/"}), InstanceHandoff::Outcome::kOpened);
+    EXPECT_EQ(windows.Opened(), std::vector<Addresses>{{"http://a/"}});
+  }
+  // Another account holds the abstract name: the running program cannot listen and says
+  // why, and a later launch learns that it cannot reach it.
+  const std::string name = InstanceHandoff::SocketPath();
+  ASSERT_EQ(name[0], '@');
+  ChildProcess squatter({"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", "/usr/bin/python3",
+                         "-c",
+                         "import socket,sys,time\n"
+                         "s=socket.socket(socket.AF_UNIX)\n"
+                         "s.bind('\\0'+sys.argv[1]); s.listen()\n"
+                         "print('holding', flush=True); time.sleep(60)\n",
+                         name.substr(1)});
+  ASSERT_TRUE(WaitUntil([&] { return squatter.Output().find("holding") != std::string::npos; }, 30s))
+      << squatter.Output();
+  InstanceHandoff running;
+  EXPECT_FALSE(running.Listen(windows, &error));
+  EXPECT_NE(error.find("already listens"), std::string::npos) << error;
+  EXPECT_EQ(InstanceHandoff::HandOver({"http://b/"}, &reason), InstanceHandoff::Outcome::kUnreachable);
+  EXPECT_NE(reason.find("another account"), std::string::npos) << reason;
+  EXPECT_EQ(windows.Opened().size(), 1u);
 }
 
 }  // namespace

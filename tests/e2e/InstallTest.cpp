@@ -8,6 +8,7 @@
 
 #include "support/ChildProcess.h"
 #include "support/OtherAccount.h"
+#include "support/ProgramPort.h"
 #include "support/RawHttp.h"
 #include "support/TempDir.h"
 
@@ -121,13 +122,17 @@ TEST(InstallTest, AnInstalledProgramKeepsEachAccountsStateInItsDataDirectoryAndS
   ASSERT_EQ(install.status, 0) << install.output;
   ASSERT_EQ(chown(home.path().c_str(), kOtherAccount, kOtherAccount), 0);
   const std::string account = std::to_string(kOtherAccount);
-  const int port = FindFreePort();
+  const ProgramPort reported(home.path());
+  std::map<std::string, std::string> environment{{"HOME", home.path()},
+                                                 {"XDG_DATA_HOME", ""},
+                                                 {"XDG_RUNTIME_DIR", home.path()},
+                                                 {"VARNOK_SITE_URL", UniqueSiteUrl()},
+                                                 {"VARNOK_UPDATE_FIRST_MS", "0"}};
+  reported.AddTo(environment);
   ChildProcess program({"/usr/bin/setpriv", "--reuid=" + account, "--regid=" + account, "--clear-groups",
                         root / "usr/bin/varnok", "--headless", "--verbose"},
-                       {{"HOME", home.path()}, {"XDG_DATA_HOME", ""}, {"XDG_RUNTIME_DIR", home.path()},
-                        {"VARNOK_SITE_URL", UniqueSiteUrl()}, {"VARNOK_PORT", std::to_string(port)},
-                        {"VARNOK_UPDATE_FIRST_MS", "0"}},
-                       home.path());
+                       environment, home.path());
+  const int port = reported.Wait();
 
   // The state: in the account's own, private data directory; nothing beside the program.
   const std::string data = home / ".local/share/varnok/";

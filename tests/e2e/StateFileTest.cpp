@@ -12,6 +12,7 @@
 #include <regex>
 
 #include "support/ChildProcess.h"
+#include "support/ProgramPort.h"
 #include "support/RawHttp.h"
 #include "support/TempDir.h"
 
@@ -24,8 +25,9 @@ class StateFileTest : public ::testing::Test {
  protected:
   StateFileTest() {
     InstallProgramCopy(dir.path());
-    environment = {{"VARNOK_SITE_URL", UniqueSiteUrl()}, {"VARNOK_PORT", std::to_string(port)},
-                   {"VARNOK_UPDATE_FIRST_MS", "3600000"}, {"XDG_RUNTIME_DIR", runtime.path()}};
+    environment = {{"VARNOK_SITE_URL", UniqueSiteUrl()}, {"VARNOK_UPDATE_FIRST_MS", "3600000"},
+                   {"XDG_RUNTIME_DIR", runtime.path()}};
+    reported.AddTo(environment);
   }
   std::unique_ptr<ChildProcess> Launch(std::map<std::string, std::string> extra = {}) const {
     extra.insert(environment.begin(), environment.end());
@@ -34,6 +36,7 @@ class StateFileTest : public ::testing::Test {
   // Started, and serving its pages (which carry the run's key).
   std::unique_ptr<ChildProcess> Start() const {
     std::filesystem::remove(dir / "menu.htm");  // an earlier run's
+    reported.Forget();
     auto program = Launch();
     EXPECT_TRUE(WaitUntil([&] { return !Key().empty(); }, 30s)) << program->Output();
     return program;
@@ -44,10 +47,12 @@ class StateFileTest : public ::testing::Test {
     return std::regex_search(page, found, std::regex("key=([0-9a-f]{32})")) ? found[1].str() : "";
   }
   std::string Ini() const { return ReadFileOrEmpty(dir / "varnok.ini"); }
-  void Command(const std::string& target) const { RawHttpExchange(port, "GET /" + target + " HTTP/1.0\r\n\r\n"); }
+  void Command(const std::string& target) const {
+    RawHttpExchange(reported.Wait(), "GET /" + target + " HTTP/1.0\r\n\r\n");
+  }
 
   TempDir dir, runtime;
-  int port = FindFreePort();
+  ProgramPort reported;
   std::map<std::string, std::string> environment;
 };
 

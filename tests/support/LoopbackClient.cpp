@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <stdexcept>
+#include <string>
 
 namespace {
 
@@ -83,7 +85,9 @@ bool LoopbackClient::ClosedWithin(std::chrono::milliseconds timeout, std::string
 
 std::string LoopbackClient::ReadAll(std::chrono::milliseconds timeout) {
   std::string received;
-  ClosedWithin(timeout, &received);
+  if (!ClosedWithin(timeout, &received))
+    throw std::runtime_error("the server did not close the connection within " + std::to_string(timeout.count()) +
+                             " ms; it sent: " + received.substr(0, 200));
   return received;
 }
 

@@ -21,8 +21,9 @@ class LoopbackClient {
   bool Send(const std::string& bytes);
   // True once a send or a receive found the connection reset by the server.
   bool reset() const { return reset_; }
-  // Everything received until the server closes (or resets, see reset()) or `timeout` passes.
-  std::string ReadAll(std::chrono::milliseconds timeout = std::chrono::milliseconds(10000));
+  // Everything received until the server closes (or resets, see reset()); throws, so
+  // the test fails, when the server has not closed within `timeout`.
+  std::string ReadAll(std::chrono::milliseconds timeout = std::chrono::seconds(30));
   // True when the server has closed the connection within `timeout`; what it sent
   // before is appended to `received` when given.
   bool ClosedWithin(std::chrono::milliseconds timeout, std::string* received = nullptr);

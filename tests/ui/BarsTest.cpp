@@ -47,7 +47,10 @@ class OnePageServer {
   explicit OnePageServer(QByteArray body) : body_(std::move(body)) {
     QObject::connect(&server_, &QTcpServer::newConnection, [this] { Serve(server_.nextPendingConnection()); });
   }
-  bool Listen(int port) { return server_.listen(QHostAddress::LocalHost, static_cast<quint16>(port)); }
+  // On a port the system picks, or on the listening socket `fd`.
+  bool Listen() { return server_.listen(QHostAddress::LocalHost); }
+  bool Adopt(int fd) { return fd >= 0 && server_.setSocketDescriptor(fd); }
+  int port() const { return server_.serverPort(); }
 
  private:
   void Serve(QTcpSocket* socket) {
@@ -165,29 +168,29 @@ TEST(BarsTest, MessagePageIsRefreshedOnlyWhenComplete) {
 }
 
 TEST(BarsTest, MessagePageRequestedBeforeTheServerListensRecoversOnTheNextNotice) {
-  const int port = FindFreePort();
-  const QString base = QString("http://127.0.0.1:%1/").arg(port);
+  ClosedPort port;
+  const QString base = QString("http://127.0.0.1:%1/").arg(port.port());
   CSystemDialogBar bar(base);
   CExplorer2* messages = bar.messagePage();
   // Nothing listens yet: the load ends on the engine's error page, which counts as complete.
   ASSERT_TRUE(WaitFor([&] { return messages->readyStateComplete(); }));
 
   OnePageServer server("<html><body>server up</body></html>");
-  ASSERT_TRUE(server.Listen(port));
+  ASSERT_TRUE(server.Adopt(port.Listen()));
   EXPECT_TRUE(bar.refreshMessagePage(base));
   ASSERT_TRUE(WaitFor([&] { return messages->readyStateComplete(); }));
   EXPECT_EQ(PlainText(messages), "server up");
 }
 
 TEST(BarsTest, SidePagesFollowTheServerToItsNewPort) {
-  const int configuredPort = FindFreePort();
-  CSystemDialogBar bar(QString("http://127.0.0.1:%1/").arg(configuredPort));
+  const ClosedPort configured;
+  CSystemDialogBar bar(QString("http://127.0.0.1:%1/").arg(configured.port()));
   ASSERT_TRUE(WaitFor([&] { return bar.messagePage()->readyStateComplete(); }));
 
   // The server came up on another port than the one the pages were requested from.
   OnePageServer server("<html><body>moved</body></html>");
-  const int actualPort = FindFreePort();
-  ASSERT_TRUE(server.Listen(actualPort));
+  ASSERT_TRUE(server.Listen());
+  const int actualPort = server.port();
   const QString actualBase = QString("http://127.0.0.1:%1/").arg(actualPort);
   EXPECT_TRUE(bar.refreshMessagePage(actualBase));
   ASSERT_TRUE(WaitFor([&] { return bar.messagePage()->readyStateComplete(); }));

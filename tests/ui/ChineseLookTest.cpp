@@ -50,10 +50,11 @@ TEST(ChineseLookTest, QtsOwnTextsAreTranslated) {
 }
 
 TEST(ChineseLookTest, TheEnginesErrorPageIsChinese) {
+  const ClosedPort closed;
   QWebEngineView view;
   bool finished = false;
   QObject::connect(&view, &QWebEngineView::loadFinished, [&] { finished = true; });
-  view.load(QUrl("http://127.0.0.1:" + QString::number(FindFreePort()) + "/"));
+  view.load(QUrl("http://127.0.0.1:" + QString::number(closed.port()) + "/"));
   ASSERT_TRUE(QTest::qWaitFor([&] { return finished; }, 30000));
   QString text;
   bool done = false;

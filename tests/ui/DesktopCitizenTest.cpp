@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <QMessageBox>
+#include <QApplication>
+#include <QFontMetrics>
 #include <QTest>
 
 #include "FrameTestSupport.h"
 #include "ui/CBrowserDialogbar.h"
-#include "ui/SitePermissions.h"
+#include "ui/DownloadFileName.h"
+#include "ui/PermissionPrompt.h"
+#include "ui/SiteHost.h"
 #include "ui/TransferRate.h"
 
 namespace {
@@ -55,19 +58,37 @@ TEST(TransferRateTest, SizesReadAsPeopleReadThem) {
   EXPECT_EQ(ByteSizeText(-5), "0 B");
 }
 
-TEST(SitePermissionsTest, ThePromptNamesTheSiteAndWhatItAsksFor) {
-  const QString question =
-      SitePermissions::Question(QUrl(QStringLiteral("https://user:pw@example.org:8443")), QWebEnginePage::Geolocation);
-  EXPECT_TRUE(question.contains(QStringLiteral("https://example.org:8443"))) << question.toStdString();
-  EXPECT_FALSE(question.contains(QStringLiteral("pw"))) << question.toStdString();
-  EXPECT_TRUE(question.contains(QStringLiteral("获取您的位置"))) << question.toStdString();
-  // Every feature the engine may ask about has words of its own.
+// A long host losing its left end is shown by the permission prompt test on the desktop.
+TEST(SiteHostTest, TheHostShowsInItsAsciiFormAndEveryPromptedFeatureHasItsWords) {
+  const QFontMetrics metrics(QApplication::font());
+  const std::pair<QString, QString> cases[] = {
+      {QStringLiteral("https://user:pw@example.org:8443"), QStringLiteral("example.org:8443")},
+      {QStringLiteral("http://127.0.0.1:10101"), QStringLiteral("127.0.0.1:10101")},
+      // Letters that only look Latin show as what they are.
+      {QStringLiteral("https://\u0430pple.com"), QStringLiteral("xn--pple-43d.com")},
+  };
+  for (const auto& [origin, shown] : cases) EXPECT_EQ(SiteHostText(QUrl(origin), metrics, 1000), shown);
   QSet<QString> texts;
   for (auto feature : {QWebEnginePage::Notifications, QWebEnginePage::Geolocation, QWebEnginePage::MediaAudioCapture,
                        QWebEnginePage::MediaVideoCapture, QWebEnginePage::MediaAudioVideoCapture, QWebEnginePage::MouseLock,
                        QWebEnginePage::DesktopVideoCapture, QWebEnginePage::DesktopAudioVideoCapture})
-    texts.insert(SitePermissions::FeatureText(feature));
+    texts.insert(PermissionPrompt::FeatureText(feature));
   EXPECT_EQ(texts.size(), 8);
+}
+
+TEST(DownloadFileNameTest, NothingHiddenNoLeadingDotAndAtMost255BytesWithTheExtensionKept) {
+  using download_file_name::Clean;
+  const std::pair<QString, QString> cases[] = {
+      {QStringLiteral("a\u2066b\u200Fc\u061C\u202Ed.txt"), QStringLiteral("abcd.txt")},
+      {QStringLiteral("bell\x07tab\tline\nnul.bin"), QStringLiteral("belltablinenul.bin")},
+      {QStringLiteral(" . .hidden"), QStringLiteral("hidden")},
+      {QStringLiteral("\u202E"), QStringLiteral("download")},
+      {QStringLiteral("\u4F60\u597D.txt"), QStringLiteral("\u4F60\u597D.txt")},
+  };
+  for (const auto& [offered, cleaned] : cases) EXPECT_EQ(Clean(offered), cleaned) << offered.toStdString();
+  // Characters three bytes long are cut whole, short of 255 bytes with ".crdownload".
+  const QString cut = Clean(QString(100, QChar(0x4F60)) + QStringLiteral(".tar.gz"));
+  EXPECT_EQ(cut, QString(80, QChar(0x4F60)) + QStringLiteral(".gz"));
 }
 
 }  // namespace

@@ -55,12 +55,11 @@ void PageListener::Serve() {
 }
 
 Program::Program(const std::string& homeUrl, const std::string& siteUrl)
-    : port(FindFreePort()),
-      environment{{"VARNOK_SITE_URL", siteUrl},
-                  {"VARNOK_PORT", std::to_string(port)},
+    : environment{{"VARNOK_SITE_URL", siteUrl},
                   {"VARNOK_UPDATE_FIRST_MS", "3600000"},
                   {"QT_QPA_PLATFORM", "offscreen"},
                   {"QTWEBENGINE_DISABLE_SANDBOX", "1"}} {
+  port.AddTo(environment);
   WriteFileOrDie(dir / "varnok.ini", "[homeurl]\r\nurl1=" + homeUrl + "\r\n");
   exe = InstallProgramCopy(dir.path());
 }

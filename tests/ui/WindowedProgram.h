@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "support/ChildProcess.h"
+#include "support/ProgramPort.h"
 #include "support/TempDir.h"
 
 // A small web site on 127.0.0.1 for the built program's page views: answers every
@@ -42,10 +43,12 @@ struct Program {
   std::unique_ptr<ChildProcess> Start();
   std::string Ini() const { return ReadFileOrEmpty(dir / "varnok.ini"); }
   std::string Page(const std::string& name) const { return ReadFileOrEmpty(dir / name); }
-  std::string LocalUrl(const std::string& path) const { return "http://localhost:" + std::to_string(port) + path; }
+  std::string LocalUrl(const std::string& path) const {
+    return "http://localhost:" + std::to_string(port.Wait()) + path;
+  }
 
   TempDir dir;
-  int port;
+  ProgramPort port;  // the port its server took
   std::map<std::string, std::string> environment;
   std::string exe;
 };

@@ -2,24 +2,27 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <regex>
 #include <stdexcept>
-
-#include "support/RawHttp.h"
 
 using namespace std::chrono_literals;
 
 LocalSite::LocalSite() {
   std::filesystem::create_directories(root_ / "software");
-  // Another test may take the free port first; then try the next one.
-  for (int attempt = 0; attempt < 5 && !server_; ++attempt) {
-    port_ = FindFreePort();
-    server_ = std::make_unique<ChildProcess>(std::vector<std::string>{"/usr/bin/python3", "-m", "http.server",
-                                                                      "--bind", "127.0.0.1", "--directory",
-                                                                      root_.path(), std::to_string(port_)});
-    if (!WaitUntil([&] { return !server_->Running() || PortAcceptsConnections(port_); }, 20s) || !server_->Running())
-      server_.reset();
-  }
-  if (!server_) throw std::runtime_error("python3 -m http.server did not start");
+  // On a port the system picks, which the server names in its first line.
+  server_ = std::make_unique<ChildProcess>(std::vector<std::string>{"/usr/bin/python3", "-u", "-m", "http.server",
+                                                                    "--bind", "127.0.0.1", "--directory",
+                                                                    root_.path(), "0"});
+  const std::regex serving("Serving HTTP on 127\\.0\\.0\\.1 port ([0-9]+)");
+  WaitUntil(
+      [&] {
+        const std::string output = server_->Output();
+        std::smatch found;
+        if (std::regex_search(output, found, serving)) port_ = std::stoi(found[1]);
+        return port_ > 0 || !server_->Running();
+      },
+      60s);
+  if (port_ == 0) throw std::runtime_error("python3 -m http.server did not start: " + server_->Output());
 }
 
 void LocalSite::Put(const std::string& path, const std::string& bytes) const {

@@ -18,6 +18,7 @@
 #include "support/ChildProcess.h"
 #include "support/RawHttp.h"
 #include "update/FakeWindows.h"
+#include "update/Md5Hex.h"
 #include "update/LocalSite.h"
 #include "update/TestSigner.h"
 
@@ -279,7 +280,7 @@ TEST_F(UpdateCheckerTest, UnverifiedDownloadsStayOnDiskAndAreNeverOffered) {
 
   // A digest that cannot be computed fails the check.
   UpdateChecker::Options options = Options();
-  options.digest = [](const std::string&, std::string*) { return 1ul; };
+  options.digest = [](const std::string&, const std::function<bool()>&, ProgramDigests*) { return 1ul; };
   site.Put("software/update.xml", Signed("1.0.0.2"));
   EXPECT_FALSE(UpdateChecker(options).Run());
 
@@ -310,18 +311,25 @@ TEST_F(UpdateCheckerTest, UnwritableUpdateFileSendsTheDownloadToAFallbackDirecto
 TEST_F(UpdateCheckerTest, AProgramClosingDuringThePauseFetchesNothing) {
   site.Put("software/update.xml", Signed("1.0.0.2"));
   UpdateChecker::Options options = Options();
-  options.pause = 30s;
+  options.pause = std::chrono::minutes(10);
+  std::atomic<int> asked{0};
   std::atomic<bool> closing{false};
-  options.closing = [&] { return closing.load(); };
+  options.closing = [&] {
+    ++asked;
+    return closing.load();
+  };
   std::atomic<bool> done{false};
   bool offered = true;
   std::thread check([&] {
     offered = UpdateChecker(options).Run();
     done = true;
   });
+  // The program closes once the check is inside its pause, which has asked whether it
+  // is closing; shutdown waits for the update thread, so the pause must end with it.
+  ASSERT_TRUE(WaitUntil([&] { return asked.load() > 0; }, 60s));
+  EXPECT_FALSE(done.load());
   closing = true;
-  // Shutdown waits for the update thread, so the pause must end with the program.
-  EXPECT_TRUE(WaitUntil([&] { return done.load(); }, 10s));
+  EXPECT_TRUE(WaitUntil([&] { return done.load(); }, 60s));
   check.join();
   EXPECT_FALSE(offered);
   EXPECT_EQ(site.Requests("software/update.xml"), 0);
@@ -329,7 +337,8 @@ TEST_F(UpdateCheckerTest, AProgramClosingDuringThePauseFetchesNothing) {
 
 TEST_F(UpdateCheckerTest, UnreachableOrSilentSiteFails) {
   UpdateChecker::Options options = Options();
-  options.descriptionUrl = "http://127.0.0.1:" + std::to_string(FindFreePort()) + "/software/update.xml";
+  const ClosedPort closed;
+  options.descriptionUrl = "http://127.0.0.1:" + std::to_string(closed.port()) + "/software/update.xml";
   EXPECT_FALSE(UpdateChecker(options).Run());
 
   // Listening but never answering: connections queue in the backlog.

@@ -9,9 +9,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <sys/socket.h>
+
+#include <atomic>
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "support/ChildProcess.h"
@@ -32,7 +36,7 @@ std::string BuiltProgram() { return ReadFileOrEmpty(std::getenv("VARNOK_BINARY")
 // opens windows.
 Environment QuietEnvironment() {
   return {{"VARNOK_SITE_URL", UniqueSiteUrl()},
-          {"VARNOK_PORT", std::to_string(FindFreePort())},
+          {"VARNOK_PORT", "0"},
           {"VARNOK_UPDATE_FIRST_MS", "3600000"},
           {"VARNOK_UPDATE_PUBLIC_KEY", ""},
           {"QT_QPA_PLATFORM", "offscreen"},
@@ -138,9 +142,14 @@ TEST_F(UpdateEndToEndTest, HeadlessProgramDownloadsAndVerifiesTheNewProgram) {
   Publish(vendor.Description("1.0.0.2", program));
   Environment env = CheckingEnvironment(site, vendor.publicKey());
   // Only a successful check (verified, question answered Cancel) brings the next one soon.
-  env["VARNOK_UPDATE_NEXT_MS"] = "100";
+  env["VARNOK_UPDATE_NEXT_MS"] = "2000";
   env["VARNOK_UPDATE_RETRY_MS"] = "3600000";
   ChildProcess varnok({InstallOlderProgram(dir.path()), "--headless"}, env, dir.path());
+  // Once the program is being fetched the site offers nothing new, so the next check
+  // (which comes soon only after a verified download) downloads nothing: a download
+  // under way at the end would be stopped, and leave no file.
+  ASSERT_TRUE(WaitUntil([&] { return site.Requests("software/varnok") >= 1; }, 60s)) << varnok.Output();
+  site.Put("software/update.xml", vendor.Description("1.0.0.1", program));
 
   EXPECT_TRUE(WaitUntil([&] { return site.Requests("software/update.xml") >= 2; }, 60s)) << varnok.Output();
   EXPECT_TRUE(LoadedDownloadLibraries(varnok.pid()));
@@ -205,6 +214,112 @@ TEST_F(UpdateEndToEndTest, ProgramWithoutAKeyOffersNothingAndSaysSoOnce) {
   EXPECT_EQ(site.Requests("software/update.xml"), 0);
   EXPECT_FALSE(std::filesystem::exists(dir / "update"));
   EXPECT_EQ(ReadFileOrEmpty(target), program + "older release");
+}
+
+// A man in the middle of the path to the update site: a well-formed description, then a
+// program that never ends, coming as fast as it is taken or one byte at a time.
+class EndlessProgramSite {
+ public:
+  EndlessProgramSite(std::string description, size_t piece, std::chrono::milliseconds pause)
+      : description_(std::move(description)), piece_(piece, 'x'), pause_(pause) {
+    listener_ = ListenOnLoopback(&port_);
+    thread_ = std::thread([this] { Serve(); });
+  }
+  ~EndlessProgramSite() {
+    stopping_ = true;
+    shutdown(listener_, SHUT_RDWR);
+    thread_.join();
+    close(listener_);
+  }
+  std::string Url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/"; }
+  long long sent() const { return sent_; }       // bytes of the program so far
+  bool abandoned() const { return abandoned_; }  // the program stopped taking them
+
+ private:
+  void Serve() {
+    for (int client; (client = accept(listener_, nullptr, nullptr)) >= 0; close(client)) {
+      char head[4096];
+      const ssize_t got = recv(client, head, sizeof head, 0);
+      if (got <= 0) continue;
+      if (std::string(head, static_cast<size_t>(got)).find("update.xml") != std::string::npos) {
+        const std::string answer = "HTTP/1.0 200 OK\r\n\r\n" + description_;
+        send(client, answer.data(), answer.size(), MSG_NOSIGNAL);
+        continue;
+      }
+      send(client, "HTTP/1.0 200 OK\r\n\r\n", 19, MSG_NOSIGNAL);
+      while (!stopping_) {
+        const ssize_t n = send(client, piece_.data(), piece_.size(), MSG_NOSIGNAL);
+        if (n <= 0) break;
+        sent_ += n;
+        std::this_thread::sleep_for(pause_);
+      }
+      abandoned_ = !stopping_;
+    }
+  }
+
+  std::string description_, piece_;
+  std::chrono::milliseconds pause_;
+  int listener_ = -1, port_ = 0;
+  std::atomic<bool> stopping_{false}, abandoned_{false};
+  std::atomic<long long> sent_{0};
+  std::thread thread_;
+};
+
+// The most memory the process has held, in KiB.
+long PeakMemoryKiB(pid_t pid) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  for (std::string line; std::getline(status, line);)
+    if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6);
+  return -1;
+}
+
+class EndlessUpdateTest : public ::testing::Test {
+ protected:
+  // The headless program checking `site` at once, once, with a varnok.ini to rewrite.
+  std::unique_ptr<ChildProcess> Start(const EndlessProgramSite& site) {
+    Environment env = QuietEnvironment();
+    env["VARNOK_SITE_URL"] = site.Url();
+    env["VARNOK_UPDATE_FIRST_MS"] = env["VARNOK_UPDATE_PAUSE_MS"] = "0";
+    env["VARNOK_UPDATE_PUBLIC_KEY"] = vendor.publicKey();
+    WriteFileOrDie(dir / "varnok.ini", "[homeurl]\r\nurl1=http://home.example/\r\n");
+    return std::make_unique<ChildProcess>(std::vector<std::string>{InstallOlderProgram(dir.path()), "--headless"},
+                                          env, dir.path());
+  }
+  std::string Offer() const { return vendor.Description("1.0.0.2", "the real release"); }
+
+  TempDir dir;
+  Vendor vendor;
+};
+
+TEST_F(EndlessUpdateTest, AnEndlessProgramIsCutAtTheCapAndLeavesNothing) {
+  EndlessProgramSite site(Offer(), 1 << 20, 0ms);
+  auto varnok = Start(site);
+  ASSERT_TRUE(WaitUntil([&] { return site.abandoned(); }, 120s)) << site.sent() << "\n" << varnok->Output();
+  const long peak = PeakMemoryKiB(varnok->pid());
+  std::cout << "program bytes taken: " << site.sent() << ", peak memory: " << peak << " KiB\n";
+  // What the sockets still held when the program hung up comes on top of the cap.
+  EXPECT_LE(site.sent(), (256ll << 20) + (16 << 20));
+  EXPECT_GT(site.sent(), 200ll << 20);
+  EXPECT_LT(peak, 128 * 1024) << "the download went through memory";
+  EXPECT_TRUE(WaitUntil([&] { return !std::filesystem::exists(dir / "update/varnok"); }, 30s));
+  varnok->Signal(SIGTERM);
+  EXPECT_EQ(varnok->WaitForExit(30s), 0) << varnok->Output();
+}
+
+TEST_F(EndlessUpdateTest, ATricklingProgramDoesNotHoldTheExitAndTheStateIsSaved) {
+  EndlessProgramSite site(Offer(), 1, 50ms);
+  auto varnok = Start(site);
+  ASSERT_TRUE(WaitUntil([&] { return site.sent() >= 5; }, 60s)) << varnok->Output();
+  const auto asked = std::chrono::steady_clock::now();
+  varnok->Signal(SIGTERM);
+  // Once the program is closing, a transfer ends within a second and shutdown waits for
+  // the update thread at most two: about three seconds in all, far below this bound.
+  ASSERT_EQ(varnok->WaitForExit(20s), 0) << varnok->Output();
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - asked).count();
+  std::cout << "SIGTERM to exit during a trickling download: " << seconds << " s\n";
+  EXPECT_TRUE(WaitUntil([&] { return site.abandoned(); }, 10s));
+  EXPECT_NE(ReadFileOrEmpty(dir / "varnok.ini").find("[soucangjia]"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(dir / "update/varnok"));
 }
 
 class InstallModeTest : public ::testing::TestWithParam<const char*> {};

@@ -70,7 +70,7 @@ TEST_F(AdmissionTest, AnotherAccountsConnectionsAreClosedUnanswered) {
 
 TEST_F(AdmissionTest, OnlyOurOwnHostNamesAreServed) {
   WriteFileOrDie(server.root() + "a.htm", "A");
-  const std::string ok = "HTTP/1.0 200 OK\r\nContent-type: text/html\r\n\r\nA";
+  const std::string ok = kFileOk + "A";
   for (const char* host : {"localhost", "LocalHost:10101", "127.0.0.1", "127.0.0.1:1", "[::1]", "[::1]:8080",
                            "LOCALHOST ", "localhost:65535"})
     EXPECT_EQ(server.Exchange(Get("/a.htm", std::string("Host: ") + host + "\r\n")), ok) << host;

@@ -5,8 +5,10 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <regex>
 
 #include "LiveServer.h"
+#include "support/LoopbackClient.h"
 #include "support/OtherAccount.h"
 #include "support/RawHttp.h"
 
@@ -74,26 +76,55 @@ TEST(CgiTest, QueryPairsNeverBecomeTheProgramsEnvironment) {
   EXPECT_FALSE(std::filesystem::exists(marker));
 }
 
-TEST(CgiTest, AProgramInADirectoryWithABlankStartsByItsWholePath) {
+// What a program sees of its request: its arguments (the words of an index query), the
+// path info and the query, and the variables of the request.
+TEST(CgiTest, ARequestReachesTheProgramAsPathArgumentsAndVariables) {
   LiveServer server;
+  const std::string root = server.root();
   const std::string marker = server.dir() / "split-ran";
-  // What a command line split at blanks would start instead.
-  WriteProgram(server.root() + "my", "#!/bin/sh\ntouch " + marker + "\n");
-  WriteProgram(server.root() + "my dir/run.cgi", "#!/bin/sh\nprintf '\\r\\n'\nprintf '%s|' \"$#\" \"$@\"\n");
-  EXPECT_EQ(Body(server.Exchange("GET /my%20dir/run.cgi?hello+wor%20ld+%2B HTTP/1.0\r\n\r\n")), "3|hello|wor ld|+|");
-  EXPECT_EQ(Body(server.Exchange("GET /my%20dir/run.cgi HTTP/1.0\r\n\r\n")), "0|");
+  const std::string program =
+      "#!/bin/sh\nprintf 'Content-type: text/plain\\r\\n\\r\\n'\nprintf '%s|' \"$#\" \"$@\"\n"
+      "echo \"port=$SERVER_PORT|proto=$SERVER_PROTOCOL|method=$REQUEST_METHOD|script=$SCRIPT_NAME|info=$PATH_INFO\"\n"
+      "echo \"translated=$PATH_TRANSLATED|query=$QUERY_STRING|a=$a|b=$b|agent=$HTTP_USER_AGENT\"\n";
+  for (const char* name : {"cgi-bin/prog", "run.cgi", "my dir/run.cgi"}) WriteProgram(root + name, program);
+  // What a command line split at blanks would start instead of "my dir/run.cgi".
+  WriteProgram(root + "my", "#!/bin/sh\ntouch " + marker + "\n");
+  const std::string port = std::to_string(server.port());
+  struct Case {
+    std::string request, arguments, variables;
+  } cases[] = {
+      {"GET /cgi-bin/prog/extra/path?a=1&b=x+y%21 HTTP/1.0\r\nUser-Agent: ua\r\n\r\n", "0|",
+       "proto=HTTP/1.0|method=GET|script=/cgi-bin/prog|info=/extra/path\ntranslated=" + root +
+           "/extra/path|query=a=1&b=x+y%21|a=|b=|agent=ua\n"},
+      {"HEAD /run.cgi?hello+world HTTP/1.1\r\n\r\n", "2|hello|world|",
+       "proto=HTTP/1.1|method=HEAD|script=/run.cgi|info=\ntranslated=|query=hello+world|a=|b=|agent=\n"},
+      {"GET /my%20dir/run.cgi?hello+wor%20ld+%2B HTTP/1.0\r\n\r\n", "3|hello|wor ld|+|",
+       "proto=HTTP/1.0|method=GET|script=/my dir/run.cgi|info=\ntranslated=|query=hello+wor%20ld+%2B|a=|b=|agent=\n"},
+      {"GET /my%20dir/run.cgi HTTP/1.0\r\n\r\n", "0|",
+       "proto=HTTP/1.0|method=GET|script=/my dir/run.cgi|info=\ntranslated=|query=|a=|b=|agent=\n"},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(server.Exchange(c.request),
+              "HTTP/1.0 200 OK\r\nContent-type: text/plain\r\n\r\n" + c.arguments + "port=" + port + "|" + c.variables)
+        << c.request;
   EXPECT_FALSE(std::filesystem::exists(marker));
 }
 
-TEST(CgiTest, AProgramHasItsConnectionAndNothingElseOfOurs) {
+TEST(CgiTest, AProgramGetsItsConnectionAndNoOtherDescriptorOfOurs) {
   LiveServer server;
-  WriteProgram(server.root() + "fds.cgi",
-               "#!/bin/sh\nprintf '\\r\\n'\nfor f in /proc/$$/fd/*; do readlink \"$f\"; done\n");
-  const int open = ::open((server.dir() / "page.htm").c_str(), O_RDWR | O_CREAT, 0644);  // no close-on-exec
+  WriteProgram(server.root() + "fds.cgi", "#!/bin/sh\nprintf '\\r\\n'\nreadlink /proc/self/fd/1\nexec ls /proc/self/fd\n");
+  // Descriptors other parts of the process left inheritable, and another client's
+  // connection, open while the program starts.
+  const int file = ::open((server.dir() / "page.htm").c_str(), O_RDWR | O_CREAT, 0644);
+  const int null = ::open("/dev/null", O_RDONLY);
+  LoopbackClient other(server.port());
+  ASSERT_TRUE(other.Send("GET /a.htm HTTP/1.0\r\n"));
   const std::string held = Body(server.Exchange("GET /fds.cgi HTTP/1.0\r\n\r\n"));
-  EXPECT_NE(held.find("socket:"), std::string::npos) << held;
-  EXPECT_EQ(held.find("page.htm"), std::string::npos) << held;
-  ::close(open);
+  // 0 is the (empty) request body, 1 and 2 the connection, 3 the program's own file (it
+  // was started through it), 4 the directory ls reads.
+  EXPECT_TRUE(std::regex_match(held, std::regex("socket:\\[[0-9]+\\]\n0\n1\n2\n3\n4\n"))) << held;
+  ::close(file);
+  ::close(null);
 }
 
 TEST(CgiTest, ProgramsOthersCouldChangeOrPlaceAreNotRun) {

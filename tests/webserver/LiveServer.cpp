@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <stdexcept>
 
 #include "support/ChildProcess.h"
 #include "support/RawHttp.h"
@@ -13,20 +14,28 @@ LiveServer::LiveServer(std::vector<std::string> options) {
   setenv("JAWS_DOCUMENT_ROOT", root().substr(0, root().size() - 1).c_str(), 1);
   std::filesystem::create_directories(root());
   state_ = std::make_unique<AppState>(dir_.path() + "varnok");
-  port_ = FindFreePort();
+  // Any free port: the server publishes the one it took in the state.
+  state_->SetPort("0");
   if (options.empty()) options = {"-n", "20", "-i", "SYNCH", "-t", "PER_REQUEST", "-b", "50", "-f", "THR_NEW_LWP",
                                   "-c", "NO_CACHE"};
-  options.insert(options.begin(), {"HTTP_Server", "-p", std::to_string(port_)});
+  options.insert(options.begin(), {"HTTP_Server", "-p", "0"});
   thread_ = std::thread([this, options]() mutable {
     std::vector<char*> argv;
     for (std::string& word : options) argv.push_back(word.data());
     argv.push_back(nullptr);
-    HTTP_Server server(*state_);
+    HTTP_Server server(*state_, &stop_);
+    server.listen_on_any_free_port();
     result_ = server.run_server(static_cast<int>(options.size()), argv.data());
     factory_ = server.factory_name();
+    ended_ = true;
   });
-  WaitUntil([this] { return state_->Port() == std::to_string(port_) && PortAcceptsConnections(port_); },
-            std::chrono::seconds(10));
+  // A test of a server that is not there would pass every "no answer" check: it ends here.
+  if (!WaitUntil([this] { return state_->Port() != "0" || ended_; }, std::chrono::seconds(30)) || ended_) {
+    stop_.request();
+    thread_.join();
+    throw std::runtime_error("the server did not come up (run_server returned " + std::to_string(result_) + ")");
+  }
+  port_ = std::stoi(state_->Port());
 }
 
 LiveServer::~LiveServer() { Stop(); }
@@ -39,6 +48,9 @@ int LiveServer::Stop() {
   }
   return result_;
 }
+
+const std::string kOwnPageOk = "HTTP/1.0 200 OK\r\nContent-type: text/html\r\n\r\n";
+const std::string kFileOk = "HTTP/1.0 200 OK\r\nContent-type: text/html\r\nContent-Security-Policy: sandbox\r\n\r\n";
 
 std::string LiveServer::Exchange(const std::string& request) const { return RawHttpExchange(port_, request); }
 

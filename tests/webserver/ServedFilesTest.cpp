@@ -16,8 +16,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-const std::string kOk = "HTTP/1.0 200 OK\r\nContent-type: text/html\r\n\r\n";
-
 std::vector<std::string> Names(const std::string& directory) {
   std::vector<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(directory)) names.push_back(entry.path().filename());
@@ -33,7 +31,35 @@ TEST(ServedFilesTest, TemporaryFilesOfUnfinishedWritesAreNeverServed) {
     EXPECT_EQ(server.Exchange(std::string("GET /") + name + " HTTP/1.0\r\n\r\n"), notFound) << name;
   }
   WriteFileOrDie(server.root() + "scj.htm.bak", "kept");
-  EXPECT_EQ(server.Exchange("GET /scj.htm.bak HTTP/1.0\r\n\r\n"), kOk + "kept");
+  EXPECT_EQ(server.Exchange("GET /scj.htm.bak HTTP/1.0\r\n\r\n"), kFileOk + "kept");
+}
+
+// A downloaded update is never served, under any name; only the pages the program
+// writes or ships run as our own origin, every other file sandboxed.
+TEST(ServedFilesTest, UpdatesAreNeverServedAndOnlyOurOwnPagesRunAsOurOrigin) {
+  LiveServer server;
+  const std::string program = server.dir().path();
+  for (const char* name : {"update/varnok", "i12update/varnok", "update/i7varnok", "scj.htm", "guanggao.htm"}) {
+    std::filesystem::create_directories(std::filesystem::path(program + name).parent_path());
+    WriteFileOrDie(program + name, name);
+  }
+  WriteFileOrDie(server.root() + "notes.htm", "notes");
+  // The document root reaches the program directory through a link, as a second name.
+  std::filesystem::create_directory_symlink(program, server.root() + "program");
+  const std::string missing = ErrorAnswer("HTTP/1.0", 404, "Not Found", "error in transmitting file");
+  const std::pair<const char*, std::string> cases[] = {
+      {"GET /program/update/varnok", missing},
+      {"HEAD /program/update/varnok", missing},
+      {"GET /program//update/varnok", missing},
+      {"GET /program/./i12update/varnok", missing},
+      {"GET /program/update/i7varnok", missing},
+      {"GET /program/guanggao.htm", kOwnPageOk + "guanggao.htm"},
+      {"GET /program/scj.htm", kOwnPageOk + "scj.htm"},
+      {"GET /notes.htm", kFileOk + "notes"},
+      {"HEAD /notes.htm", kFileOk},
+  };
+  for (const auto& [request, answer] : cases)
+    EXPECT_EQ(server.Exchange(std::string(request) + " HTTP/1.0\r\n\r\n"), answer) << request;
 }
 
 TEST(ServedFilesTest, UserDirectoriesComeFromThePasswordDatabaseAndRunSandboxed) {
@@ -44,7 +70,7 @@ TEST(ServedFilesTest, UserDirectoriesComeFromThePasswordDatabaseAndRunSandboxed)
   std::filesystem::create_directories(home / ".www");
   WriteFileOrDie(home / ".www/a.htm", "mine");
   EXPECT_EQ(server.Exchange("GET /~/a.htm HTTP/1.0\r\n\r\n"),
-            "HTTP/1.0 200 OK\r\nContent-type: text/html\r\nContent-Security-Policy: sandbox\r\n\r\nmine");
+            kFileOk + "mine");
   // "/~nobody/" once meant "nobody/.www/" below the working directory.
   std::filesystem::create_directories(cwd / "nobody/.www");
   WriteFileOrDie(cwd / "nobody/.www/a.htm", "from the working directory");
@@ -121,7 +147,7 @@ TEST_F(UploadTest, OnlyAWholeLineOfTheCredentialsFileAuthorizes) {
   EXPECT_EQ(Put("/new.htm", "dXNlcjpwYXNzd29yZA==", "DATA"), "HTTP/1.0 200 Successful\r\n");  // user:password
   EXPECT_EQ(ReadFileOrEmpty(server->root() + "new.htm"), "DATA");
   EXPECT_EQ(Put("/new.htm", "c29tZW9uZTplbHNl", "NEWER"), "HTTP/1.0 200 Successful\r\n");  // someone:else
-  EXPECT_EQ(server->Exchange("GET /new.htm HTTP/1.0\r\n\r\n"), kOk + "NEWER");
+  EXPECT_EQ(server->Exchange("GET /new.htm HTTP/1.0\r\n\r\n"), kFileOk + "NEWER");
 }
 
 TEST_F(UploadTest, AnAbortedUploadLeavesTheOldFileAndNoPartOfTheNewOne) {

@@ -8,11 +8,9 @@
 
 namespace {
 
-const std::string kOk = "HTTP/1.0 200 OK\r\nContent-type: text/html\r\n\r\n";
-
 bool IsWholePage(const std::string& answer) {
   const std::string end = "</BODY></HTML>";
-  return answer.compare(0, kOk.size() + 6, kOk + "<HTML>") == 0 && answer.size() >= end.size() &&
+  return answer.compare(0, kOwnPageOk.size() + 6, kOwnPageOk + "<HTML>") == 0 && answer.size() >= end.size() &&
          answer.compare(answer.size() - end.size(), end.size(), end) == 0;
 }
 

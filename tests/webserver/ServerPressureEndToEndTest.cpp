@@ -10,6 +10,7 @@
 
 #include "support/ChildProcess.h"
 #include "support/LoopbackClient.h"
+#include "support/ProgramPort.h"
 #include "support/RawHttp.h"
 #include "support/TempDir.h"
 
@@ -23,22 +24,24 @@ const std::string kProbe = "GET /isserver_varnok.ido HTTP/1.0\r\n\r\n";
 // check of other tests' programs does not count.
 class Program {
  public:
-  explicit Program(std::map<std::string, std::string> env = {}) : port_(FindFreePort()) {
+  explicit Program(std::map<std::string, std::string> env = {}) {
+    reported_.AddTo(env);
     env["VARNOK_SITE_URL"] = UniqueSiteUrl();
-    env["VARNOK_PORT"] = std::to_string(port_);
     env.emplace("VARNOK_UPDATE_FIRST_MS", "3600000");
     process_ = std::make_unique<ChildProcess>(
         std::vector<std::string>{InstallProgramCopy(dir_.path(), "varnok-io"), "--headless"}, env, dir_.path());
   }
-  int port() const { return port_; }
+  int port() const { return reported_.Wait(); }
   const TempDir& dir() const { return dir_; }
   ChildProcess& process() { return *process_; }
-  bool Serves() const { return RawHttpExchange(port_, kProbe).find("<html></html>") != std::string::npos; }
-  bool ComesUp() const { return WaitUntil([this] { return Serves(); }, 20s); }
+  bool Serves() const {
+    return TryHttpExchange(port(), kProbe, 5s).value_or("").find("<html></html>") != std::string::npos;
+  }
+  bool ComesUp() const { return port() > 0 && Serves(); }
 
  private:
   TempDir dir_;
-  int port_;
+  ProgramPort reported_;
   std::unique_ptr<ChildProcess> process_;
 };
 

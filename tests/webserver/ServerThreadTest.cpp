@@ -10,7 +10,9 @@
 #include "platform/SharedMemoryToken.h"
 #include "support/ChildProcess.h"
 #include "support/LoopbackClient.h"
+#include "support/ProgramPort.h"
 #include "support/RawHttp.h"
+#include "support/TempDir.h"
 #include "webclient/ShutdownWakeUp.h"
 #include "webserver/ServerThread.h"
 #include "webserver/Stop_Signal.h"
@@ -19,21 +21,34 @@ namespace {
 
 using namespace std::chrono_literals;
 
-TEST(ServerThreadTest, MovesOffABusyPortPublishesTheTokenAndStopsOnTheWakeUp) {
-  int busy = 0;
-  int blocker = ListenOnLoopback(&busy);
-  const std::string site = UniqueSiteUrl();
-  setenv("VARNOK_SITE_URL", site.c_str(), 1);
-  setenv("VARNOK_PORT", std::to_string(busy).c_str(), 1);
-  AppState& state = TheAppState::Instance();
-  ASSERT_EQ(state.Port(), std::to_string(busy));
+// The server thread's body on a state of its own, configured for `port`.
+class ServerThreadTest : public ::testing::Test {
+ protected:
+  AppState& StateFor(int port) {
+    setenv("VARNOK_SITE_URL", site.c_str(), 1);
+    state = std::make_unique<AppState>(dir / "varnok");
+    state->SetPort(std::to_string(port));
+    return *state;
+  }
+  // Waits until the server has published the port it took instead of `configured`.
+  int MovedFrom(int configured) {
+    return WaitUntil([&] { return state->Port() != std::to_string(configured); }, 10s) ? std::stoi(state->Port()) : 0;
+  }
 
-  std::thread server([] { RunServerThread(); });
-  ASSERT_TRUE(WaitUntil([&] { return state.Port() != std::to_string(busy); }, 10s));
-  const int moved = std::stoi(state.Port());
+  TempDir dir;
+  const std::string site = UniqueSiteUrl();
+  std::unique_ptr<AppState> state;
+};
+
+TEST_F(ServerThreadTest, MovesOffABusyPortPublishesTheTokenAndStopsOnTheWakeUp) {
+  int busy = 0;
+  const int blocker = ListenOnLoopback(&busy);
+  AppState& state = StateFor(busy);
+
+  std::thread server([&] { RunServerThread(state); });
+  const int moved = MovedFrom(busy);
   EXPECT_GE(moved, 10102);
   EXPECT_LE(moved, 20101);
-  ASSERT_TRUE(WaitUntil([&] { return PortAcceptsConnections(moved); }, 10s));
   EXPECT_NE(RawHttpExchange(moved, "GET /isserver_varnok.ido HTTP/1.0\r\n\r\n").find("<html></html>"),
             std::string::npos);
   EXPECT_EQ(platform::SharedMemoryToken::ReadHead(site), site);
@@ -47,37 +62,22 @@ TEST(ServerThreadTest, MovesOffABusyPortPublishesTheTokenAndStopsOnTheWakeUp) {
   close(blocker);
 }
 
-// A socket listening on [::1] at a port free on 127.0.0.1 too; -1 when there is none.
-int ListenOnIpv6LoopbackOnly(int* port) {
-  for (int attempt = 0; attempt < 20; ++attempt) {
-    const int candidate = FindFreePort();
-    int fd = socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in6 address{};
-    address.sin6_family = AF_INET6;
-    address.sin6_port = htons(static_cast<uint16_t>(candidate));
-    address.sin6_addr = in6addr_loopback;
-    if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 && listen(fd, 4) == 0) {
-      *port = candidate;
-      return fd;
-    }
-    close(fd);
-  }
-  return -1;
-}
-
-TEST(ServerThreadTest, APortTakenOnlyOnIpv6LoopbackIsNotUsed) {
+TEST_F(ServerThreadTest, APortTakenOnlyOnIpv6LoopbackIsNotUsed) {
   if (!Ipv6LoopbackAvailable()) GTEST_SKIP() << "no IPv6 loopback on this machine";
-  int taken = 0;
-  const int squatter = ListenOnIpv6LoopbackOnly(&taken);
-  ASSERT_GE(squatter, 0);
-  setenv("VARNOK_SITE_URL", UniqueSiteUrl().c_str(), 1);
-  setenv("VARNOK_PORT", std::to_string(taken).c_str(), 1);
-  AppState& state = TheAppState::Instance();
+  const int squatter = socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in6 address{};
+  address.sin6_family = AF_INET6;
+  address.sin6_addr = in6addr_loopback;
+  socklen_t size = sizeof address;
+  ASSERT_EQ(bind(squatter, reinterpret_cast<sockaddr*>(&address), size), 0);
+  ASSERT_EQ(listen(squatter, 4), 0);
+  ASSERT_EQ(getsockname(squatter, reinterpret_cast<sockaddr*>(&address), &size), 0);
+  const int taken = ntohs(address.sin6_port);
+  AppState& state = StateFor(taken);
 
   Stop_Signal stop;
-  std::thread server([&] { RunServerThread(&stop); });
-  ASSERT_TRUE(WaitUntil([&] { return state.Port() != std::to_string(taken); }, 10s));
-  const int moved = std::stoi(state.Port());
+  std::thread server([&] { RunServerThread(state, &stop); });
+  const int moved = MovedFrom(taken);
   EXPECT_GE(moved, 10102);
   EXPECT_LE(moved, 20101);
   // Both addresses listen before the port is published, and answer there.
@@ -91,6 +91,21 @@ TEST(ServerThreadTest, APortTakenOnlyOnIpv6LoopbackIsNotUsed) {
   server.join();
   EXPECT_FALSE(PortAcceptsConnections(moved));
   close(squatter);
+}
+
+TEST_F(ServerThreadTest, PortZeroTakesAnyFreePortAndNamesItInTheStateAndThePortFile) {
+  ProgramPort reported;
+  for (const auto& [name, value] : reported.Environment()) setenv(name.c_str(), value.c_str(), 1);
+  AppState& state = StateFor(0);
+  Stop_Signal stop;
+  std::thread server([&] { RunServerThread(state, &stop); });
+  const int port = reported.Wait();
+  ASSERT_GT(port, 0);
+  EXPECT_EQ(state.Port(), std::to_string(port));
+  EXPECT_NE(RawHttpExchange(port, "GET /isserver_varnok.ido HTTP/1.0\r\n\r\n").find("<html></html>"),
+            std::string::npos);
+  stop.request();
+  server.join();
 }
 
 }  // namespace

@@ -6,14 +6,13 @@
 #include <filesystem>
 
 #include "support/ChildProcess.h"
-#include "support/RawHttp.h"
 
 using namespace std::chrono_literals;
 
-VarnokOnDesktop::VarnokOnDesktop(const VirtualDesktop& desktop) : desktop_(desktop), port_(FindFreePort()) {
+VarnokOnDesktop::VarnokOnDesktop(const VirtualDesktop& desktop) : desktop_(desktop), port_(scratch_.path()) {
   environment_ = desktop.Environment();
   environment_["VARNOK_SITE_URL"] = UniqueSiteUrl();
-  environment_["VARNOK_PORT"] = std::to_string(port_);
+  port_.AddTo(environment_);
   environment_["VARNOK_UPDATE_FIRST_MS"] = "3600000";
   environment_["QTWEBENGINE_DISABLE_SANDBOX"] = "1";
   environment_["VARNOK_WIDGET_MAP"] = scratch_ / "widgets.map";
@@ -69,6 +68,7 @@ std::unique_ptr<ChildProcess> VarnokOnDesktop::LaunchAgain(const std::vector<std
 }
 
 void VarnokOnDesktop::Launch() {
+  port_.Forget();
   std::map<std::string, std::string> set;
   const std::vector<std::string> argv = CommandLine(arguments_, &set);
   process_ = std::make_unique<ChildProcess>(argv, set, dir_.path());
@@ -105,6 +105,8 @@ void VarnokOnDesktop::Signal(int signal) const {
 }
 
 pid_t VarnokOnDesktop::pid() const { return process_ ? process_->pid() : -1; }
+
+int VarnokOnDesktop::port() const { return process_ ? port_.Wait() : 0; }
 
 WidgetMap VarnokOnDesktop::Widgets() const { return WidgetMap::Parse(ReadFileOrEmpty(environment_.at("VARNOK_WIDGET_MAP"))); }
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "support/ProgramPort.h"
 #include "support/TempDir.h"
 #include "support/desktop/VirtualDesktop.h"
 #include "support/desktop/WidgetMap.h"
@@ -14,9 +15,9 @@
 class ChildProcess;
 
 // The built varnok (VARNOK_BINARY) on a virtual desktop, as a person starts it: a copy in
-// a temporary program directory, with a site URL and a server port of its own (so runs
-// never meet each other's single-instance token or port) and the update check pushed out
-// of the way. The program reports where its widgets are (VARNOK_WIDGET_MAP), so a test
+// a temporary program directory, with a site URL of its own and its server on any free
+// port (so runs never meet each other's single-instance token or port) and the update
+// check pushed out of the way. The program reports where its widgets are (VARNOK_WIDGET_MAP), so a test
 // can click and hover them; everything else goes through real input on the desktop.
 class VarnokOnDesktop {
  public:
@@ -30,7 +31,9 @@ class VarnokOnDesktop {
   const TempDir& dir() const { return dir_; }
   // The program's home directory (HOME), empty at the start.
   std::string home() const { return scratch_ / "home/"; }
-  int port() const { return port_; }  // the embedded server's configured port
+  // The port the embedded server took, once it listens (0 before the program started,
+  // or when its server did not come up within a minute).
+  int port() const;
   // Added to (or, with an empty value, removed from) the program's environment at Start.
   std::map<std::string, std::string>& environment() { return environment_; }
   // Arguments after the program's path at Start.
@@ -93,8 +96,8 @@ class VarnokOnDesktop {
  private:
   const VirtualDesktop& desktop_;
   TempDir dir_;
-  TempDir scratch_;  // the widget map lives outside the program directory
-  int port_;
+  TempDir scratch_;  // the widget map and the port file live outside the program directory
+  ProgramPort port_;
   std::map<std::string, std::string> environment_;
   std::vector<std::string> arguments_;
   std::vector<std::string> commandPrefix_;

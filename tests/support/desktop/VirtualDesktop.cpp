@@ -153,7 +153,9 @@ std::map<std::string, std::string> VirtualDesktop::Environment() const {
 std::string VirtualDesktop::Run(const std::vector<std::string>& argv, int* status,
                                 std::chrono::milliseconds timeout) const {
   int fd = -1;
-  const pid_t pid = Spawn(argv, {{"DISPLAY", display_}}, &fd);
+  // Window names and the clipboard are UTF-8, which the tools decode by the locale,
+  // whatever locale the test itself runs in.
+  const pid_t pid = Spawn(argv, {{"DISPLAY", display_}, {"LC_ALL", "C.UTF-8"}}, &fd);
   if (pid < 0) {
     if (status) *status = -1;
     return std::string();
@@ -252,6 +254,8 @@ void VirtualDesktop::DoubleClick(ScreenPoint at) const {
   MoveMouse(at);
   Run({"xdotool", "click", "--repeat", "2", "--delay", "80", "1"});
 }
+
+std::string VirtualDesktop::ClipboardText() const { return Run({"xclip", "-o", "-selection", "clipboard"}); }
 
 std::optional<ScreenImage> VirtualDesktop::Screenshot() const {
   TempDir dir;

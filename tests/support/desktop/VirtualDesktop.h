@@ -65,6 +65,9 @@ class VirtualDesktop {
   void Click(ScreenPoint at, int button = 1) const;
   void DoubleClick(ScreenPoint at) const;
 
+  // The text a program on this desktop put on the clipboard (as Ctrl+C does), through xclip.
+  std::string ClipboardText() const;
+
   std::optional<ScreenImage> Screenshot() const;
   bool SaveScreenshot(const std::string& pngPath) const;
 

@@ -13,15 +13,20 @@
 // "refresh", "address", "go", "home", "favorites", "addFavorite", "save", "navigation",
 // "other", "busy", "tile", "closePage"), and per page window in creation order "page.N"
 // (the whole page window, title bar included) and "page.N.view" (its page). Flags:
-// "visible", "maximized", "minimized", "active" (main window), "current", "loading" and
-// "url=<the page's encoded address>" (page windows). Also "status" (the status bar, its
-// line as a text flag), "downloads" (the downloads window) and per download "download.N"
-// (flags: running, finished, cancelled or failed; received=, total=, and the file's path
-// as a text flag) with ".progress" (value=, maximum=), ".cancel", ".open" and ".folder".
-// Page windows also carry "zoom=" (percent) and "renderer=" (the pid drawing the page);
-// controls "disabled", "focus" and the text of an edit field or box; what lies over a
-// page is "page.N.find", ".zoom", ".certificate" or ".crashed" with its named buttons, and
-// the status bar's named controls are "status.<name>".
+// "visible", "maximized", "minimized", "active" (main window), "current", "loading",
+// "url=<the page's encoded address>" and the page's title as a text flag (page windows).
+// Also "status" (the status bar, its line as a text flag), "downloads" (the downloads
+// window) and per download "download.N" (flags: running, finished, cancelled or failed;
+// received=, total=, and the file's path as a text flag) with ".progress" (value=,
+// maximum=), ".cancel", ".open" and ".folder". Page windows also carry "zoom=" (percent)
+// and "renderer=" (the pid drawing the page); controls "disabled", "focus" and the text of
+// an edit field or box; what lies over a page is "page.N.find", ".zoom", ".certificate" or
+// ".crashed" with its named buttons, and the status bar's named controls are
+// "status.<name>". "prompt" is a permission prompt in sight (feature=<the engine's number>,
+// the host it shows as a text flag) with ".allow" (flag "disabled" while it cannot be
+// pressed); "fullScreenNotice" (its text as a text flag) names a page that went full screen;
+// an open context menu is "menu" (its items, one per line, as the text flag) and a tooltip
+// on the screen "tooltip".
 class WidgetMap {
  public:
   struct Entry {

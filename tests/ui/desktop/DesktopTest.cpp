@@ -92,7 +92,7 @@ VirtualDesktop::WindowId DesktopTest::WaitForProgramWindow(const std::string& na
 
 void DesktopTest::KeepScreenshot(const std::string& name) const {
   const char* dir = std::getenv("VARNOK_TEST_SCREENSHOTS");
-  if (!dir || !*dir) return;
+  if (!dir || !*dir) dir = VARNOK_SCREENSHOTS_DIR;
   std::filesystem::create_directories(dir);
   desktop.SaveScreenshot(std::string(dir) + "/" + name + ".png");
 }

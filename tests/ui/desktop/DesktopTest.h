@@ -41,7 +41,8 @@ class DesktopTest : public ::testing::Test {
   // The engine rings a focused text field in colour; waits for one inside the page of
   // window `index`, so keys typed next reach the field and not the page around it.
   bool WaitForFocusedField(int index, std::chrono::milliseconds timeout = std::chrono::seconds(60)) const;
-  // Keeps a screenshot for people to look at (in VARNOK_TEST_SCREENSHOTS, when set).
+  // Keeps a screenshot for people to look at (in VARNOK_TEST_SCREENSHOTS, or the build's
+  // screenshots directory).
   void KeepScreenshot(const std::string& name) const;
   // Closes the program through its window and expects a clean exit; returns varnok.ini.
   std::string CloseAndReadIni();

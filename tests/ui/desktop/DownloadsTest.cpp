@@ -132,6 +132,21 @@ TEST_F(DownloadsTest, NothingIsDroppedSilently) {
   EXPECT_FALSE(std::filesystem::exists(Downloads() + "stopped.bin", error));
 }
 
+TEST_F(DownloadsTest, ANameMadeToDeceiveIsOfferedAndSavedCleanAndShort) {
+  // Hidden behind a dot, a right-to-left override that makes ".exe" read as ".txt", and
+  // more than a file system takes.
+  const std::string rightToLeft = "\xe2\x80\xae";
+  site.Download("/invoice", "MZ", ".invoice" + rightToLeft + "txt" + std::string(290, 'x') + ".exe");
+  Start(site.Url("/home"));
+  ASSERT_NE(RequestDownload("/invoice"), 0u) << program.Output();
+  desktop.Key("Return");
+  ASSERT_TRUE(WaitForDownloadState(0, "finished")) << program.Output();
+  // As long as it may be while the engine still adds ".crdownload" to it.
+  const std::string name = "invoicetxt" + std::string(230, 'x') + ".exe";
+  EXPECT_EQ(Download(0)->Text(), Downloads() + name);
+  EXPECT_EQ(ReadFileOrEmpty(Downloads() + name), "MZ");
+}
+
 TEST_F(DownloadsTest, ClosingWithADownloadRunningAsksFirst) {
   site.Download("/long.bin", RandomBytes(4096 * 1024, 5), "long.bin", 8 * 1024, 200ms);
   Start(site.Url("/home"));

@@ -32,15 +32,19 @@ TEST_F(FullScreenTest, AVideoGoesFullScreenOnItsOwnRequestAndEscBringsItBack) {
     site.WaitForRequests("/pressed", 1, 3s);
   }
   const bool entered = site.WaitForRequests("/fullscreen");
-  KeepScreenshot("full-screen-video");
   ASSERT_TRUE(entered) << program.Output() << "refused: " << site.Count("/refused") << ", clicks seen: " << site.Count("/pressed");
   EXPECT_EQ(site.RequestsFor("/fullscreen").back().query, "on");
-  // The page covers the whole screen.
+  // The page covers the whole screen, and for a few seconds a notice names the site that
+  // took it and the way out.
   EXPECT_TRUE(program.WaitForWidgets([&](const WidgetMap& map) {
-    const auto page = map.PageView(0);
-    return page && page->rect == desktop.screen();
+    const auto page = map.PageView(0), notice = map.Find("fullScreenNotice");
+    return page && page->rect == desktop.screen() && notice && notice->Has("visible");
   })) << program.Output();
   KeepScreenshot("full-screen-video");
+  const auto notice = program.Widgets().Find("fullScreenNotice");
+  ASSERT_TRUE(notice);
+  EXPECT_EQ(notice->Text(), "127.0.0.1:" + std::to_string(site.port()) + " 已全屏显示\u3000按 Esc 退出全屏");
+  EXPECT_TRUE(program.WaitForWidgets([](const WidgetMap& map) { return !map.Find("fullScreenNotice"); }));
 
   desktop.Key("Escape");
   ASSERT_TRUE(site.WaitForRequests("/fullscreen", 2)) << program.Output();

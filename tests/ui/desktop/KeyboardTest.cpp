@@ -136,22 +136,28 @@ TEST_F(KeyboardTest, CtrlNOpensEmptyPageWindowsAndCtrlWOrCtrlF4ClosesTheCurrentO
   EXPECT_TRUE(WaitForPageCount(1));
 }
 
-TEST_F(KeyboardTest, CtrlTabMovesThroughThePageWindows) {
+TEST_F(KeyboardTest, CtrlTabGoesToTheNextPageWindowAndCtrlShiftTabToThePreviousOne) {
   Start(site.Url("/start"));
   desktop.Key("ctrl+n");
   desktop.Key("ctrl+n");
   ASSERT_TRUE(WaitForPageCount(3));
   ASSERT_TRUE(WaitForCurrentPage(2));
-  ClickIntoPage();
-  desktop.Key("ctrl+Tab");
-  const bool moved = program.WaitForWidgets([](const WidgetMap& map) { return map.CurrentPage() != 2; });
-  EXPECT_TRUE(moved);
-  const int afterOne = program.Widgets().CurrentPage();
-  desktop.Key("ctrl+shift+Tab");
-  EXPECT_TRUE(WaitForCurrentPage(2)) << "after one step the current page was " << afterOne;
-  ClickIntoAddressBox();
-  desktop.Key("ctrl+Tab");
-  EXPECT_TRUE(program.WaitForWidgets([](const WidgetMap& map) { return map.CurrentPage() != 2; }));
+  // In the order the windows were opened, round from the last to the first; each key
+  // pressed with the focus in the page, then in the address box.
+  const std::pair<const char*, int> steps[] = {
+      {"ctrl+Tab", 0}, {"ctrl+Tab", 1}, {"ctrl+shift+Tab", 0}, {"ctrl+shift+Tab", 2}};
+  for (bool inPage : {true, false}) {
+    for (const auto& [key, next] : steps) {
+      if (inPage)
+        ClickIntoPage();
+      else
+        ClickIntoAddressBox();
+      const int before = program.Widgets().CurrentPage();
+      desktop.Key(key);
+      ASSERT_TRUE(WaitForCurrentPage(next)) << key << " from " << before << (inPage ? " in the page" : " in the box")
+                                            << " went to " << program.Widgets().CurrentPage();
+    }
+  }
 }
 
 TEST_F(KeyboardTest, EscapeStopsLoadingTheCurrentPage) {

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <filesystem>
+#include <sstream>
 
 #include "DesktopTest.h"
 #include "support/RawHttp.h"
@@ -10,6 +11,15 @@ using namespace std::chrono_literals;
 
 const char* const kIconButtons[] = {"back", "forward", "refresh", "go", "home",
                                     "favorites", "addFavorite", "save", "tile", "closePage"};
+
+// True when the UTF-8 `text` holds a character of the CJK block.
+bool HasChinese(const std::string& text) {
+  for (size_t i = 0; i + 2 < text.size(); ++i) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    if (lead >= 0xE4 && lead <= 0xE9) return true;
+  }
+  return false;
+}
 
 bool IsGrey(const Rgb& c) {
   return std::abs(c.red - c.green) < 16 && std::abs(c.green - c.blue) < 16 && std::abs(c.red - c.blue) < 16;
@@ -72,16 +82,28 @@ TEST_F(LookTest, EveryBarButtonHasAColouredIconOfItsOwnAndEveryWindowOurIcon) {
   EXPECT_GT(screen->Count(iconCorner, [](const Rgb& c) { return c.blue > 120 && c.red < 90; }), 5);
 }
 
-TEST_F(LookTest, HoveringAButtonShowsItsTooltip) {
+TEST_F(LookTest, HoveringAButtonShowsItsOwnTooltipBesideIt) {
   Start(site.Url("/home"));
-  for (const char* name : {"home", "addFavorite", "tile", "other"}) {
-    // Away first, so every hover starts a tooltip afresh.
+  const std::pair<const char*, const char*> tips[] = {
+      {"home", "主页"}, {"addFavorite", "添加到收藏夹"}, {"tile", "平铺页面窗口"},
+      {"other", "其他功能：设置主页，查看和清除浏览历史"}};
+  for (const auto& [name, text] : tips) {
+    // Away first, until the last tooltip has gone, so every hover starts one afresh.
     desktop.MoveMouse({desktop.screen().width / 2, desktop.screen().height - 5});
-    WaitUntil([&] { return desktop.FindWindows(program.pid()).size() == 1; }, 10s);
+    ASSERT_TRUE(program.WaitForWidgets([](const WidgetMap& map) { return !map.Find("tooltip"); })) << name;
     ASSERT_TRUE(program.Hover(name));
-    const bool shown = WaitUntil([&] { return desktop.FindWindows(program.pid()).size() > 1; }, 30s);
-    EXPECT_TRUE(shown) << "no tooltip over " << name;
-    if (shown) KeepScreenshot(std::string("tooltip-") + name);
+    std::optional<WidgetMap::Entry> tip;
+    EXPECT_TRUE(program.WaitForWidgets([&](const WidgetMap& map) {
+      tip = map.Find("tooltip");
+      return tip && tip->Has("visible") && tip->Text() == text;
+    })) << name << (tip ? " shows " + tip->Text() : " shows no tooltip");
+    // Next to the pointer, which rests on the button.
+    const ScreenPoint pointer = program.Control(name)->center();
+    const auto near = [&](const ScreenRect& r) {
+      return ScreenRect{r.x - 40, r.y - 40, r.width + 80, r.height + 80}.contains(pointer);
+    };
+    EXPECT_TRUE(tip && near(tip->rect)) << name << " at " << (tip ? tip->rect.ToString() : "nowhere");
+    KeepScreenshot(std::string("tooltip-") + name);
   }
 }
 
@@ -108,14 +130,30 @@ TEST_F(LookTest, TheSaveDialogSpeaksChineseAndSavesIntoTheDownloadDirectory) {
 
 TEST_F(LookTest, TheEnginesErrorPageAndContextMenuAreChinese) {
   // Nothing listens there: the engine shows its own error page.
-  const int closed = FindFreePort();
-  Start("http://127.0.0.1:" + std::to_string(closed) + "/nothing-here");
+  const ClosedPort closed;
+  Start("http://127.0.0.1:" + std::to_string(closed.port()) + "/nothing-here");
+  ASSERT_TRUE(WaitForPageIdle(0));
   KeepScreenshot("error-page");
+  // Its words as a person copies them: all of the page selected and copied.
+  ClickIntoPage(0);
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        desktop.Key("ctrl+a");
+        desktop.Key("ctrl+c");
+        return desktop.ClipboardText().find("无法访问此网站") != std::string::npos;
+      },
+      60s))
+      << desktop.ClipboardText();
+
   const auto view = program.Widgets().PageView(0);
   ASSERT_TRUE(view);
   desktop.Click({view->rect.x + view->rect.width - 200, view->rect.bottom() - 150}, 3);
-  ASSERT_TRUE(WaitUntil([&] { return desktop.FindWindows(program.pid()).size() > 1; }, 30s));
+  std::optional<WidgetMap::Entry> menu;
+  ASSERT_TRUE(program.WaitForWidgets([&](const WidgetMap& map) { return (menu = map.Find("menu")).has_value(); }));
   KeepScreenshot("context-menu");
+  EXPECT_NE(menu->Text().find("重新加载"), std::string::npos) << menu->Text();
+  std::istringstream items(menu->Text());
+  for (std::string item; std::getline(items, item);) EXPECT_TRUE(HasChinese(item)) << item;
   desktop.Key("Escape");
 }
 

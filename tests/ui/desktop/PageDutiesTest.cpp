@@ -1,7 +1,6 @@
 #include <signal.h>
 
 #include "DesktopTest.h"
-#include "support/RawHttp.h"
 #include "support/TempDir.h"
 
 using namespace std::chrono_literals;
@@ -12,23 +11,30 @@ namespace {
 // files by openssl's own test server.
 class SelfSignedSite {
  public:
-  explicit SelfSignedSite(const std::string& page) : port_(FindFreePort()) {
+  explicit SelfSignedSite(const std::string& page) {
     WriteFileOrDie(dir_ / "page.html", page);
     ChildProcess keys({"/usr/bin/openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout",
                        dir_ / "key.pem", "-out", dir_ / "cert.pem", "-subj", "/CN=localhost", "-days", "2"});
     keys.WaitForExit(60s);
+    // On a port the system picks, which the server names once it listens.
     server_ = std::make_unique<ChildProcess>(
-        std::vector<std::string>{"/usr/bin/openssl", "s_server", "-quiet", "-WWW", "-accept",
-                                 "127.0.0.1:" + std::to_string(port_), "-cert", dir_ / "cert.pem", "-key",
-                                 dir_ / "key.pem"},
+        std::vector<std::string>{"/usr/bin/openssl", "s_server", "-WWW", "-accept", "127.0.0.1:0", "-cert",
+                                 dir_ / "cert.pem", "-key", dir_ / "key.pem"},
         std::map<std::string, std::string>{}, dir_.path());
-    WaitUntil([this] { return PortAcceptsConnections(port_); }, 60s);
+    WaitUntil(
+        [this] {
+          const std::string output = server_->Output();
+          const size_t at = output.find("ACCEPT 127.0.0.1:");
+          if (at != std::string::npos) port_ = std::atoi(output.c_str() + at + 17);
+          return port_ > 0;
+        },
+        60s);
   }
   std::string Url() const { return "https://127.0.0.1:" + std::to_string(port_) + "/page.html"; }
 
  private:
   TempDir dir_;
-  int port_;
+  int port_ = 0;
   std::unique_ptr<ChildProcess> server_;
 };
 

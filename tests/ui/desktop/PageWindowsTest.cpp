@@ -132,4 +132,32 @@ TEST_F(PageWindowsTest, TheBarButtonsGoBackForwardReloadGoAndHome) {
   EXPECT_EQ(site.Count("/gone-to"), 1);
 }
 
+TEST_F(PageWindowsTest, ThePortalButtonAndAPickFromTheAddressListLoadIntoTheCurrentWindow) {
+  program.environment()["VARNOK_PORTAL_URL"] = site.Url("/portal/");
+  Start(site.Url("/home"));
+  ASSERT_TRUE(program.Click("navigation"));
+  // The portal's navigation page, its query in GBK escapes as the generated pages write it.
+  ASSERT_TRUE(site.WaitForRequests("/portal/MenuTypeAction.do")) << program.Output();
+  EXPECT_EQ(site.RequestsFor("/portal/MenuTypeAction.do").front().query, "type=%CD%F8%D6%B7%B5%BC%BA%BD");
+  ASSERT_TRUE(WaitForPageAddressContaining(0, "/portal/MenuTypeAction.do"));
+
+  // The list holds the portal page over the home page: open it with its arrow and pick
+  // the second entry.
+  const auto box = program.Control("address");
+  ASSERT_TRUE(box);
+  desktop.Click({box->right() - 8, box->center().y});
+  ASSERT_TRUE(WaitUntil([&] { return desktop.FindWindows(program.pid()).size() > 1; }, 30s)) << "no list opened";
+  desktop.Key("Down");
+  desktop.Key("Return");
+  EXPECT_TRUE(WaitForPage(0, site.Url("/home")));
+  EXPECT_EQ(site.Count("/home"), 2);
+  EXPECT_EQ(program.Widgets().PageCount(), 1);
+  // The portal page joined the history (its query kept as GBK); the home page was there.
+  const std::string ini = CloseAndReadIni();
+  EXPECT_NE(ini.find("[history]\r\nurl1=" + site.Url("/portal/MenuTypeAction.do?type=\xcd\xf8\xd6\xb7\xb5\xbc\xba\xbd") +
+                     "\r\nurl2=" + site.Url("/home") + "\r\n"),
+            std::string::npos)
+      << ini;
+}
+
 }  // namespace
