@@ -4,6 +4,7 @@
 # with ab (HTTP/1.0, no keep-alive) at concurrency 1, 8 and 32; with each rate, the
 # server's CPU time and its thread switches per request (from /proc, all its threads
 # and processes), which other load on the machine moves far less than the rates.
+# Each varnok runs with a home of its own, its profile kept there for the whole run.
 # VARNOK_BEFORE=program measures another varnok (an earlier build) in the same run;
 # SYSCALLS=1 adds a round under strace that counts system calls per request.
 # Usage: [VARNOK_BEFORE=program] [SYSCALLS=1] scripts/bench-server.sh [requests per run, default 20000]
@@ -45,14 +46,19 @@ start_varnok() {  # name program
   mkdir -p "$work/$1"
   cp "$2" "$work/$1/varnok"
   cp "$work/page.htm" "$work/$1/"
-  local port
-  port="$(free_port)"
-  VARNOK_PORT="$port" VARNOK_SITE_URL="http://bench-$1-$$.varnok.invalid/" VARNOK_UPDATE_FIRST_MS=3600000 \
+  # A home of its own, as a person's: its data directory and web profile persist there
+  # across the run, and its runtime directory keeps its hand-off socket from the other's.
+  mkdir -p "$work/$1/home" "$work/$1/run"
+  chmod 700 "$work/$1/run"
+  env -u XDG_DATA_HOME -u XDG_CACHE_HOME -u XDG_CONFIG_HOME HOME="$work/$1/home" XDG_RUNTIME_DIR="$work/$1/run" \
+    VARNOK_PORT=0 VARNOK_PORT_FILE="$work/$1/port" VARNOK_SITE_URL="http://bench-$1-$$.varnok.invalid/" VARNOK_UPDATE_FIRST_MS=3600000 \
     "$work/$1/varnok" --headless >"$work/$1.log" 2>&1 &
   pids+=($!)
   servers+=("$1")
-  ports+=("$port")
   procs+=("$!")
+  for _ in $(seq 100); do [ -s "$work/$1/port" ] && break; sleep 0.1; done
+  [ -s "$work/$1/port" ] || { echo "$1 did not come up" >&2; cat "$work/$1.log" >&2; exit 1; }
+  ports+=("$(cat "$work/$1/port")")
 }
 servers=() ports=() procs=()
 start_varnok varnok "$build/src/varnok"

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "pages/CommandDispatcher.h"
+#include "webserver/File_Policy.h"
 
 class HTTP_Handler;
 class HTTP_Request;
@@ -39,4 +40,6 @@ class HTTP_Response : public CommandReply {
   HTTP_Request& request_;
   HTTP_Handler& handler_;
   Server_Context& context_;
+  // How the file the request maps to may go out, judged once as the answer begins.
+  File_Policy::Served_As served_as_ = File_Policy::Served_As::kSandboxed;
 };

@@ -46,6 +46,9 @@ TEST(ServedFilesTest, UpdatesAreNeverServedAndOnlyOurOwnPagesRunAsOurOrigin) {
   WriteFileOrDie(server.root() + "notes.htm", "notes");
   // The document root reaches the program directory through a link, as a second name.
   std::filesystem::create_directory_symlink(program, server.root() + "program");
+  // A link in the place of one of our pages is not ours, nor what it leads to.
+  std::filesystem::remove(program + "sysmsg.htm");
+  std::filesystem::create_symlink(server.root() + "notes.htm", program + "sysmsg.htm");
   const std::string missing = ErrorAnswer("HTTP/1.0", 404, "Not Found", "error in transmitting file");
   const std::pair<const char*, std::string> cases[] = {
       {"GET /program/update/varnok", missing},
@@ -55,6 +58,7 @@ TEST(ServedFilesTest, UpdatesAreNeverServedAndOnlyOurOwnPagesRunAsOurOrigin) {
       {"GET /program/update/i7varnok", missing},
       {"GET /program/guanggao.htm", kOwnPageOk + "guanggao.htm"},
       {"GET /program/scj.htm", kOwnPageOk + "scj.htm"},
+      {"GET /program/sysmsg.htm", kFileOk + "notes"},
       {"GET /notes.htm", kFileOk + "notes"},
       {"HEAD /notes.htm", kFileOk},
   };
