@@ -11,6 +11,7 @@
 #include "LiveServer.h"
 #include "support/ChildProcess.h"
 #include "support/RawHttp.h"
+#include "webserver/Socket_IO.h"
 
 namespace {
 
@@ -64,6 +65,21 @@ TEST(ServedFilesTest, UpdatesAreNeverServedAndOnlyOurOwnPagesRunAsOurOrigin) {
   };
   for (const auto& [request, answer] : cases)
     EXPECT_EQ(server.Exchange(std::string(request) + " HTTP/1.0\r\n\r\n"), answer) << request;
+}
+
+// Files up to a piece go out in one call with their header, larger ones piece by piece
+// from a thread that may wait: every size on either side of that line arrives whole.
+TEST(ServedFilesTest, FilesOfEverySizeArriveWholeWithTheirHeader) {
+  LiveServer server;
+  const size_t piece = Socket_IO::kPieceSize;
+  for (const size_t size : {size_t{0}, size_t{1}, size_t{2048}, piece - 1, piece, piece + 1, 3 * piece + 7}) {
+    std::string contents(size, 'x');
+    for (size_t i = 0; i < size; i += 997) contents[i] = static_cast<char>('a' + i % 26);
+    WriteFileOrDie(server.root() + "sized.htm", contents);
+    EXPECT_EQ(server.Exchange("GET /sized.htm HTTP/1.0\r\n\r\n"), kFileOk + contents) << size;
+    EXPECT_EQ(server.Exchange("HEAD /sized.htm HTTP/1.0\r\n\r\n"), kFileOk) << size;
+    EXPECT_EQ(server.Exchange("GET /sized.htm\r\n"), contents) << size;  // a simple request: no header
+  }
 }
 
 TEST(ServedFilesTest, UserDirectoriesComeFromThePasswordDatabaseAndRunSandboxed) {
