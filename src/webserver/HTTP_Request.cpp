@@ -68,11 +68,12 @@ std::vector<std::string> SplitCgiPath(const std::string& list) {
 namespace {
 
 // Every request starts from the same registered names: the sorted table is made once
-// and copied.
+// and copied. It lives as long as the process, never destroyed at exit: a serving thread
+// may still be starting a request while the program ends.
 const Headers& RegisteredHeaders() {
-  static const Headers registered = [] {
-    Headers headers;
-    for (const char* name : kHeaderNames) headers.register_name(name);
+  static const Headers& registered = *[] {
+    auto* headers = new Headers;
+    for (const char* name : kHeaderNames) headers->register_name(name);
     return headers;
   }();
   return registered;
