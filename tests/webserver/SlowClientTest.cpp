@@ -161,6 +161,23 @@ TEST(SlowClientTest, WorkThatWaitsQueuesForThePoolWhilePlainFilesGoOutAtOnce) {
   EXPECT_NE(command.ReadAll().find("<html></html>"), std::string::npos);
 }
 
+TEST(SlowClientTest, MoreWaitingClientsThanThreadsAndQueueAreAllServedOnceTheirHeadsArrive) {
+  // Two waiting threads and room for two more connections: of six slow clients, the
+  // last two hold both accepting threads until the queue has room again.
+  LiveServer server({"-n", "2", "-i", "SYNCH", "-t", "POOL", "-b", "2", "-c", "NO_CACHE"});
+  WriteFileOrDie(server.root() + "a.htm", "A");
+  std::vector<std::unique_ptr<LoopbackClient>> clients;
+  for (int i = 0; i < 6; ++i) {
+    clients.push_back(std::make_unique<LoopbackClient>(server.port()));
+    ASSERT_TRUE(clients.back()->Send("GET /a.htm HTTP/1.0\r\n"));
+  }
+  // The heads end in the reverse order: the last one is whole first, yet waits its turn
+  // behind the others, and none is lost meanwhile.
+  for (auto client = clients.rbegin(); client != clients.rend(); ++client) ASSERT_TRUE((*client)->Send("\r\n"));
+  for (size_t i = 0; i < clients.size(); ++i) EXPECT_EQ(clients[i]->ReadAll(), kFileOk + "A") << i;
+  EXPECT_EQ(server.Exchange(kGetA), kFileOk + "A");
+}
+
 // Brings the loopback interface of a fresh network namespace up without IPv6; false
 // when this process may not make one.
 bool EnterNamespaceWithoutIpv6() {
