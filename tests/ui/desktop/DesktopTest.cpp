@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
+#include <string>
 
 #include "support/ChildProcess.h"
 
@@ -12,7 +13,13 @@ void DesktopTest::Start(const std::string& home, const std::vector<std::string>&
                         const std::vector<std::string>& history) {
   program.WriteIni(home, favorites, history);
   // Thrown, so the test ends here rather than waiting out every later step.
-  if (!program.Start()) throw std::runtime_error("the main window never showed:\n" + program.Output());
+  if (!program.Start()) {
+    const auto status = program.WaitForExit(0ms);
+    throw std::runtime_error("the main window never showed (" +
+                             (status ? "the program ended with status " + std::to_string(*status)
+                                     : std::string("the program still runs")) +
+                             "):\n" + program.Output());
+  }
   if (!program.Activate()) throw std::runtime_error("the main window cannot be activated");
   if (!WaitForPageIdle(0)) throw std::runtime_error("the home page never loaded:\n" + program.Output());
 }
