@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Start-up time and peak memory of varnok against a bare Qt WebEngine view and, when it
-# is installed, the Falkon browser, side by side under a virtual display.
-# Usage: scripts/bench-startup.sh [build-dir] [runs]
+# is installed, the Falkon browser, side by side under a virtual display. With
+# VARNOK_BEFORE set to another varnok program (an earlier build), that one is measured in
+# the same run too.
+# Usage: [VARNOK_BEFORE=program] scripts/bench-startup.sh [build-dir] [runs]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$root/build}"
@@ -13,7 +15,9 @@ if command -v falkon >/dev/null; then
 else
   echo "Falkon is not installed, so it is not measured (apt-get install falkon xdotool to add it)."
 fi
+before=()
+[ -n "${VARNOK_BEFORE:-}" ] && before=(--before "$VARNOK_BEFORE")
 exec xvfb-run -a -s "-screen 0 1280x800x24" \
   python3 "$root/bench/ui/startup_bench.py" \
-    --varnok "$build/src/varnok" --bare "$build/bench/ui/bench_bare_view" "${falkon[@]}" \
+    --varnok "$build/src/varnok" --bare "$build/bench/ui/bench_bare_view" "${falkon[@]}" "${before[@]}" \
     --advert "$root/resources/guanggao.htm" --runs "$runs"

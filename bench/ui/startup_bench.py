@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Start-up benchmark: time from launch until the first page has finished loading, and
 the peak resident memory of the whole process tree, for varnok, for the bare page view
-(bench_bare_view) and, when given, for Falkon, measured alternately in one run on the
-same display.
+(bench_bare_view) and, when given, for Falkon and for another build of varnok (an
+earlier one, to compare before and after), measured alternately in one run on the same
+display.
 
 Falkon keeps a profile: its warm-up run makes one and is closed the way a person quits
 (Ctrl+Q, through xdotool), and every measured run starts from a fresh copy of it, so no
@@ -51,6 +52,7 @@ class Beacon:
 
     def __init__(self, filler):
         self.arrivals = {}
+        self.requested = {}
         self.cond = threading.Condition()
         beacon = self
 
@@ -58,6 +60,7 @@ class Beacon:
             def do_GET(self):
                 run = self.path.partition("run=")[2]
                 if self.path.startswith("/home"):
+                    beacon.requested.setdefault(run, time.monotonic())
                     body = HOME_PAGE.format(port=beacon.port, run=run, filler=filler).encode()
                     self.send_response(200)
                     self.send_header("Content-Type", "text/html; charset=utf-8")
@@ -178,11 +181,12 @@ class Launcher:
     def home_page(self, run):
         return f"http://127.0.0.1:{self.beacon.port}/home?run={run}"
 
-    def varnok_command(self, run, url):
+    def varnok_command(self, run, url, kind):
+        build = self.args.varnok if kind == "varnok" else self.args.before
         program_dir = os.path.join(self.workdir, f"varnok-{run}")
         os.makedirs(program_dir)
         program = os.path.join(program_dir, "varnok")
-        shutil.copy2(self.args.varnok, program)
+        shutil.copy2(build, program)
         if os.path.exists(self.args.advert):
             shutil.copy2(self.args.advert, program_dir)
         with open(os.path.join(program_dir, "varnok.ini"), "wb") as f:
@@ -190,7 +194,7 @@ class Launcher:
                     b"\r\n[history]\r\n[soucangjia]\r\n\r\n")
         # A site of its own, so no other varnok on the machine, nor a token left by an
         # earlier run, makes this one stand down as a second instance.
-        env = dict(self.own_home("varnok"), VARNOK_PORT=str(free_port()),
+        env = dict(self.own_home(kind), VARNOK_PORT=str(free_port()),
                    VARNOK_SITE_URL=f"http://bench-{run}-{self.marker}.invalid/")
         return [program], env, program_dir
 
@@ -218,8 +222,8 @@ class Launcher:
 
     def measure(self, kind, run):
         url = self.home_page(run)
-        if kind == "varnok":
-            command, env, cwd = self.varnok_command(run, url)
+        if kind in ("varnok", "before"):
+            command, env, cwd = self.varnok_command(run, url, kind)
         elif kind == "falkon":
             command, env, cwd = self.falkon_command(run, url)
         else:
@@ -244,7 +248,7 @@ class Launcher:
                 self.keep_falkon_profile(run)
         finally:
             stop(proc)
-        return loaded - started, rss
+        return loaded - started, rss, self.beacon.requested[run] - started
 
 
 def run_all(launcher, kinds, runs, results):
@@ -261,22 +265,25 @@ def report(results, runs):
     def median(kind, index):
         return statistics.median(r[index] for r in results[kind])
 
-    names = {"varnok": "varnok", "bare": "bare view", "falkon": "Falkon"}
+    names = {"varnok": "varnok", "bare": "bare view", "falkon": "Falkon", "before": "varnok before"}
     print(f"runs per program: {runs} (after one warm-up each), medians")
     print("start-up to first page loaded: " +
           ", ".join(f"{names[k]} {median(k, 0) * 1000:.0f} ms" for k in results))
     print("peak RSS of the process tree:  " +
           ", ".join(f"{names[k]} {median(k, 1) / 1024:.0f} MiB" for k in results))
+    print("first page requested after:    " +
+          ", ".join(f"{names[k]} {median(k, 2) * 1000:.0f} ms" for k in results))
     targets = {("bare", 0): 1.10, ("bare", 1): 1.15, ("falkon", 1): 1.00}
-    for other in (k for k in results if k != "varnok"):
-        for index, what in ((0, "start-up"), (1, "peak RSS")):
-            ratio = median("varnok", index) / median(other, index)
-            target = targets.get((other, index))
-            goal = f" (target <= {target:.2f})" if target else ""
-            print(f"ratio varnok/{names[other]:9s} {what:8s}: {ratio:.2f}{goal}")
+    for mine in (k for k in ("varnok", "before") if k in results):
+        for other in (k for k in results if k not in ("varnok", "before")):
+            for index, what in ((0, "start-up"), (1, "peak RSS")):
+                ratio = median(mine, index) / median(other, index)
+                target = targets.get((other, index))
+                goal = f" (target <= {target:.2f})" if target else ""
+                print(f"ratio {names[mine]}/{names[other]:9s} {what:8s}: {ratio:.2f}{goal}")
     for kind in results:
-        print(f"  {kind:6s} times (ms): " + " ".join(f"{t * 1000:.0f}" for t, _ in results[kind]) +
-              ";  peak RSS (MiB): " + " ".join(f"{m / 1024:.0f}" for _, m in results[kind]))
+        print(f"  {kind:6s} times (ms): " + " ".join(f"{r[0] * 1000:.0f}" for r in results[kind]) +
+              ";  peak RSS (MiB): " + " ".join(f"{r[1] / 1024:.0f}" for r in results[kind]))
 
 
 def main():
@@ -284,6 +291,7 @@ def main():
     parser.add_argument("--varnok", required=True)
     parser.add_argument("--bare", required=True)
     parser.add_argument("--falkon", help="Falkon's program, measured as a third program when given")
+    parser.add_argument("--before", help="another build of varnok, measured alongside when given")
     parser.add_argument("--advert", default=os.path.join(os.path.dirname(__file__), "../../resources/guanggao.htm"))
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--timeout", type=float, default=60)
@@ -292,6 +300,9 @@ def main():
     args = parser.parse_args()
     args.varnok, args.bare = os.path.abspath(args.varnok), os.path.abspath(args.bare)
     kinds = ["varnok", "bare"]
+    if args.before:
+        args.before = os.path.abspath(args.before)
+        kinds.append("before")
     if args.falkon:
         if not shutil.which("xdotool"):
             print("xdotool is not installed: Falkon's warm-up cannot be quit to leave a clean profile",

@@ -170,19 +170,23 @@ SocketDiagnostics& ThreadDiagnostics() {
 void OpenPeerOwnerQueries() { ThreadDiagnostics(); }
 
 std::optional<uid_t> PeerSocketOwner(int fd) {
-  sockaddr_storage local{}, remote{};
-  socklen_t localSize = sizeof local, remoteSize = sizeof remote;
-  if (getsockname(fd, reinterpret_cast<sockaddr*>(&local), &localSize) != 0) return std::nullopt;
-  if (local.ss_family == AF_UNIX) {
+  ConnectionAddresses addresses;
+  socklen_t oursSize = sizeof addresses.ours, peerSize = sizeof addresses.peer;
+  if (getsockname(fd, reinterpret_cast<sockaddr*>(&addresses.ours), &oursSize) != 0) return std::nullopt;
+  if (addresses.ours.ss_family == AF_UNIX) {
     // A local socket: the kernel recorded who connected (or made the pair).
     ucred credentials{};
     socklen_t size = sizeof credentials;
     if (getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &size) != 0 || credentials.pid == 0) return std::nullopt;
     return credentials.uid;
   }
-  if (getpeername(fd, reinterpret_cast<sockaddr*>(&remote), &remoteSize) != 0) return std::nullopt;
-  const Endpoint ours = FromSockaddr(local);
-  const Endpoint peer = FromSockaddr(remote);
+  if (getpeername(fd, reinterpret_cast<sockaddr*>(&addresses.peer), &peerSize) != 0) return std::nullopt;
+  return PeerSocketOwner(addresses);
+}
+
+std::optional<uid_t> PeerSocketOwner(const ConnectionAddresses& addresses) {
+  const Endpoint ours = FromSockaddr(addresses.ours);
+  const Endpoint peer = FromSockaddr(addresses.peer);
   if (peer.family == AF_UNSPEC || peer.family != ours.family) return std::nullopt;
   long owner = ThreadDiagnostics().Ask(peer, ours);
   if (owner == -1) owner = AskProcNetTcp(peer, ours);

@@ -1,4 +1,5 @@
 #pragma once
+#include <sys/socket.h>
 #include <sys/types.h>
 
 #include <optional>
@@ -13,6 +14,15 @@ namespace platform {
 // found, or when no process holds it any more (a client that already closed it): then
 // nobody can be told apart from anybody, and the caller should not serve the connection.
 std::optional<uid_t> PeerSocketOwner(int fd);
+
+// Both addresses of an accepted TCP connection, known without asking the kernel: the
+// listener's own address and the peer's, as accept() gave it.
+struct ConnectionAddresses {
+  sockaddr_storage ours{};
+  sockaddr_storage peer{};
+};
+// The same question for a TCP connection whose addresses are known.
+std::optional<uid_t> PeerSocketOwner(const ConnectionAddresses& addresses);
 
 // Opens the calling thread's channel to the socket diagnostics now instead of at its
 // first question: a serving thread then holds its descriptors from its start, and

@@ -44,9 +44,7 @@ QFont CPathStatic::PathFont() {
 }
 
 CPathStatic::CPathStatic(const std::vector<std::string>& gbkLabels, QWidget* parent)
-    : QWidget(parent),
-      text_(gbk_boundary::FromGbk(JoinLabels(gbkLabels))),
-      font_(PathFont()) {
+    : QWidget(parent), text_(gbk_boundary::FromGbk(JoinLabels(gbkLabels))) {
   SetControlId(this, ids::IDC_STATIC_PATH);
 }
 
@@ -55,7 +53,8 @@ void CPathStatic::paintEvent(QPaintEvent*) {
   const QRect client = rect();
   painter.fillRect(QRect(client.topLeft(), QSize(kBackgroundWidth, client.height())), kBackground);
   painter.setPen(QPen(Qt::black, 1));
-  painter.setFont(font_);
+  if (!font_) font_ = PathFont();
+  painter.setFont(*font_);
   const QRect textRect(QPoint(kTextLeft, kTextTop), client.size());
   painter.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter, text_);
 }

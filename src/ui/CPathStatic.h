@@ -3,6 +3,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,5 +33,7 @@ class CPathStatic : public QWidget {
 
  private:
   QString text_;
-  QFont font_;
+  // Chosen when the text is first drawn: finding a CJK face reads the whole font
+  // database, and the bar starts hidden.
+  std::optional<QFont> font_;
 };

@@ -22,8 +22,9 @@ const char* const kOurHosts[] = {"localhost", "127.0.0.1", "[::1]"};
 
 Admission::Admission(const AppState& state) : state_(state), account_(geteuid()) {}
 
-bool Admission::admit_connection(ACE_HANDLE handle) const {
-  const std::optional<uid_t> owner = platform::PeerSocketOwner(handle);
+bool Admission::admit_connection(ACE_HANDLE handle, const platform::ConnectionAddresses* addresses) const {
+  const std::optional<uid_t> owner =
+      addresses ? platform::PeerSocketOwner(*addresses) : platform::PeerSocketOwner(handle);
   if (owner && *owner == account_) return true;
   ACE_DEBUG((LM_DEBUG, " (%t) connection of another account (%d) closed\n", owner ? static_cast<int>(*owner) : -1));
   return false;

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "platform/SocketOwner.h"
+
 class AppState;
 class CommandReply;
 class HTTP_Request;
@@ -18,8 +20,9 @@ class Admission {
  public:
   explicit Admission(const AppState& state);
 
-  // For each accepted connection, before anything is read from it.
-  bool admit_connection(ACE_HANDLE handle) const;
+  // For each accepted connection, before anything is read from it. `addresses`, when
+  // the acceptor knows them, spare asking the kernel for them.
+  bool admit_connection(ACE_HANDLE handle, const platform::ConnectionAddresses* addresses = nullptr) const;
   // For each complete request. When it refuses, it has answered (or closed) the request
   // through `reply`, and the caller must not answer again.
   bool admit_request(const HTTP_Request& request, CommandReply& reply) const;

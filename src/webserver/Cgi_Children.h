@@ -1,6 +1,7 @@
 #pragma once
 #include <sys/types.h>
 
+#include <atomic>
 #include <mutex>
 #include <vector>
 
@@ -9,7 +10,8 @@
 class Cgi_Children {
  public:
   void add(pid_t child);
-  // Collects every program that has ended, without waiting for the others.
+  // Collects every program that has ended, without waiting for the others; costs next
+  // to nothing when none was started.
   void reap();
   // Waits until every program started so far has ended (the whole-request fuzz target
   // runs thousands of them and must not leave them behind).
@@ -18,4 +20,5 @@ class Cgi_Children {
  private:
   std::mutex lock_;
   std::vector<pid_t> running_;
+  std::atomic<size_t> count_{0};  // running_.size(), readable without the lock
 };

@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 class AppState;
 
@@ -9,16 +10,28 @@ class AppState;
 // it ships are sent as such; every other file goes out sandboxed, an origin of its own.
 // Downloaded updates (the update directories below the state directory) are never
 // sent at all: they came from the network, and nothing of them is ours until verified.
+//
+// One policy serves every request of a server. Where the state and program directories
+// really are is found once, when it is made: they are fixed for the program's run, and
+// finding it again for every request cost a dozen system calls a path.
 class File_Policy {
  public:
   enum class Served_As { kRefused, kOwnPage, kSandboxed };
 
-  explicit File_Policy(const AppState& state) : state_(state) {}
+  explicit File_Policy(const AppState& state);
 
   // `path` is the file a request maps to; judged where it really leads (links and "."
-  // segments resolved), so no second name of a file escapes its verdict.
+  // segments resolved), so no second name of a file escapes its verdict. Our own pages
+  // are files the program writes or ships; a link put in the place of one is not ours,
+  // and what it leads to goes out sandboxed.
   Served_As of(const std::string& path) const;
 
  private:
+  // Where the state directory really is, found now if it did not exist when the policy
+  // was made.
+  std::string state_directory() const;
+
   const AppState& state_;
+  std::string state_directory_;
+  std::vector<std::string> own_pages_;
 };

@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "app/AppState.h"
-#include "webserver/File_Policy.h"
 #include "webserver/HTTP_Request.h"
+#include "webserver/Server_Context.h"
 #include "webserver/Socket_IO.h"
 
 namespace {
@@ -18,8 +18,9 @@ constexpr const char kSandboxedOkHeader[] =
 
 }  // namespace
 
-File_Reply::File_Reply(Socket_IO& io, const HTTP_Request& request, const AppState& state)
-    : io_(io), request_(request), state_(state) {}
+File_Reply::File_Reply(Socket_IO& io, const HTTP_Request& request, const Server_Context& context,
+                       File_Policy::Served_As request_path_served_as)
+    : io_(io), request_(request), context_(context), request_path_served_as_(request_path_served_as) {}
 
 void File_Reply::send() {
   const char* head = header();
@@ -34,11 +35,14 @@ void File_Reply::send_header() {
 std::string File_Reply::path() const {
   // The generated pages come from the state directory, wherever the document root is.
   const char* uri = request_.uri();
-  const std::string page = *uri == '/' ? state_.GeneratedPagePath(uri + 1) : std::string();
+  const std::string page = *uri == '/' ? context_.state.GeneratedPagePath(uri + 1) : std::string();
   return page.empty() ? request_.path() : page;
 }
 
 const char* File_Reply::header() const {
   if (HTTP_Request::is_simple(request_.version())) return "";
-  return File_Policy(state_).of(path()) == File_Policy::Served_As::kOwnPage ? kOkHeader : kSandboxedOkHeader;
+  const std::string file = path();
+  const File_Policy::Served_As served_as =
+      request_.path() && file == request_.path() ? request_path_served_as_ : context_.file_policy.of(file);
+  return served_as == File_Policy::Served_As::kOwnPage ? kOkHeader : kSandboxedOkHeader;
 }

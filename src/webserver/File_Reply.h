@@ -1,15 +1,20 @@
 #pragma once
 #include <string>
 
-class AppState;
+#include "webserver/File_Policy.h"
+
 class HTTP_Request;
 class Socket_IO;
+struct Server_Context;
 
 // The answer to a GET or HEAD of a file: which file the request names (a generated
 // page from the state directory, else the mapped path), the success header it goes out with, and the sending.
 class File_Reply {
  public:
-  File_Reply(Socket_IO& io, const HTTP_Request& request, const AppState& state);
+  // `request_path_served_as` is the policy's verdict on the request's mapped path,
+  // already found by the caller.
+  File_Reply(Socket_IO& io, const HTTP_Request& request, const Server_Context& context,
+             File_Policy::Served_As request_path_served_as);
 
   void send();         // header and file
   void send_header();  // header only
@@ -22,5 +27,6 @@ class File_Reply {
 
   Socket_IO& io_;
   const HTTP_Request& request_;
-  const AppState& state_;
+  const Server_Context& context_;
+  const File_Policy::Served_As request_path_served_as_;
 };

@@ -13,20 +13,44 @@
 #include <cerrno>
 #include <cstdint>
 
+namespace {
+
+// A wait that ends sooner than this found a connection already queued, so the server is
+// busy and the next connection is likely queued too; a thread that slept takes longer.
+constexpr std::chrono::microseconds kWaitWithoutSleep{20};
+
+void SetBufferSize(ACE_HANDLE handle, int option, const char* label) {
+  const int size = HTTP_Acceptor::kSocketBufferSize;
+  if (::setsockopt(handle, SOL_SOCKET, option, &size, sizeof size) == -1) ACE_ERROR((LM_ERROR, "%p\n", label));
+}
+
+}  // namespace
+
 int HTTP_Acceptor::open_one(ACE_SOCK_Acceptor& acceptor, int port, const char* address, int family, int backlog) {
   ACE_INET_Addr local(static_cast<u_short>(port), address, family);
   if (acceptor.open(local, 1, family == AF_INET6 ? PF_INET6 : PF_INET, backlog, 0, 1) == -1) return -1;
+  const ACE_HANDLE handle = acceptor.get_handle();
   // Several threads try to take each connection and only one gets it: the others must
   // find the queue empty, not wait in accept() for the next connection.
   acceptor.enable(ACE_NONBLOCK);
   // CGI programs get their connection as standard handles, never a listening socket.
-  ::fcntl(acceptor.get_handle(), F_SETFD, FD_CLOEXEC);
+  ::fcntl(handle, F_SETFD, FD_CLOEXEC);
+  SetBufferSize(handle, SO_RCVBUF, "SO_RCVBUF");
+  SetBufferSize(handle, SO_SNDBUF, "SO_SNDBUF");
   // A connection is handed over once its first bytes have arrived, so a serving thread
   // finds its request waiting instead of sleeping until it comes; a client that
   // connects and sends nothing holds no thread for the first second.
   const int deferSeconds = 1;
-  ::setsockopt(acceptor.get_handle(), IPPROTO_TCP, TCP_DEFER_ACCEPT, &deferSeconds, sizeof deferSeconds);
+  ::setsockopt(handle, IPPROTO_TCP, TCP_DEFER_ACCEPT, &deferSeconds, sizeof deferSeconds);
   return 0;
+}
+
+sockaddr_storage HTTP_Acceptor::local_address(const ACE_SOCK_Acceptor& acceptor) {
+  sockaddr_storage address{};
+  socklen_t size = sizeof address;
+  if (acceptor.get_handle() != ACE_INVALID_HANDLE)
+    ::getsockname(acceptor.get_handle(), reinterpret_cast<sockaddr*>(&address), &size);
+  return address;
 }
 
 int HTTP_Acceptor::open(int port, int backlog) {
@@ -56,21 +80,10 @@ void HTTP_Acceptor::close() {
 
 namespace {
 
-// Takes a waiting connection from `listener` without waiting: 1, 0 or -1 as accept().
-// A connection its client gave up while it waited is no failure of ours: 0.
-int Take(ACE_HANDLE listener, ACE_HANDLE* accepted) {
-  const int handle = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
-  if (handle >= 0) {
-    *accepted = handle;
-    return 1;
-  }
-  return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR || errno == ECONNABORTED ? 0 : -1;
-}
-
-void Watch(int epoll, int handle, uint32_t events) {
+void Watch(int epoll, int handle, uint32_t events, void* tag) {
   epoll_event event{};
   event.events = events;
-  event.data.fd = handle;
+  event.data.ptr = tag;
   // Without EPOLLEXCLUSIVE (older kernels) every waiter wakes; that costs, it is not wrong.
   if (::epoll_ctl(epoll, EPOLL_CTL_ADD, handle, &event) == -1 && (events & EPOLLEXCLUSIVE)) {
     event.events &= ~EPOLLEXCLUSIVE;
@@ -81,46 +94,62 @@ void Watch(int epoll, int handle, uint32_t events) {
 }  // namespace
 
 HTTP_Acceptor::Waiter::Waiter(const HTTP_Acceptor& acceptor, int stop_handle)
-    : listeners_{acceptor.v4_.get_handle(), acceptor.v6_.get_handle()},
+    : listeners_{{acceptor.v4_.get_handle(), local_address(acceptor.v4_)},
+                 {acceptor.v6_.get_handle(), local_address(acceptor.v6_)}},
       stop_handle_(stop_handle),
       epoll_(::epoll_create1(EPOLL_CLOEXEC)) {
   if (epoll_ < 0) return;
-  if (stop_handle_ >= 0) Watch(epoll_, stop_handle_, EPOLLIN);
-  for (ACE_HANDLE listener : listeners_)
-    if (listener != ACE_INVALID_HANDLE) Watch(epoll_, listener, EPOLLIN | EPOLLEXCLUSIVE);
+  if (stop_handle_ >= 0) Watch(epoll_, stop_handle_, EPOLLIN, nullptr);
+  for (Listener& listener : listeners_)
+    if (listener.handle != ACE_INVALID_HANDLE) Watch(epoll_, listener.handle, EPOLLIN | EPOLLEXCLUSIVE, &listener);
 }
 
 HTTP_Acceptor::Waiter::~Waiter() {
   if (epoll_ >= 0) ::close(epoll_);
 }
 
-int HTTP_Acceptor::Waiter::accept(ACE_HANDLE* accepted) {
-  // A busy server finds the next connection already waiting: it is taken without a
-  // wait, from each address in turn.
-  v6_first_ = !v6_first_;
-  for (int i = 0; i < 2; ++i) {
-    const ACE_HANDLE listener = listeners_[(i + (v6_first_ ? 1 : 0)) % 2];
-    if (listener == ACE_INVALID_HANDLE) continue;
-    const int got = Take(listener, accepted);
+// Takes a waiting connection from `listener` without waiting: 1, 0 or -1 as accept().
+// A connection its client gave up while it waited is no failure of ours: 0.
+int HTTP_Acceptor::Waiter::take(const Listener& listener, Accepted* accepted) {
+  socklen_t size = sizeof accepted->addresses.peer;
+  const int handle =
+      ::accept4(listener.handle, reinterpret_cast<sockaddr*>(&accepted->addresses.peer), &size, SOCK_CLOEXEC);
+  if (handle < 0) return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR || errno == ECONNABORTED ? 0 : -1;
+  accepted->handle = handle;
+  accepted->addresses.ours = listener.address;
+  last_ = &listener;
+  return 1;
+}
+
+int HTTP_Acceptor::Waiter::accept(Accepted* accepted) {
+  if (busy_ && last_) {
+    const int got = take(*last_, accepted);
     if (got != 0) return got;
+    busy_ = false;
   }
+  return wait_and_take(accepted);
+}
+
+int HTTP_Acceptor::Waiter::wait_and_take(Accepted* accepted) {
   if (epoll_ >= 0) {
     epoll_event ready[3];
+    const auto start = std::chrono::steady_clock::now();
     const int count = ::epoll_wait(epoll_, ready, 3, -1);
+    busy_ = std::chrono::steady_clock::now() - start < kWaitWithoutSleep;
     for (int i = 0; i < count; ++i)
-      if (ready[i].data.fd == stop_handle_) return 0;
+      if (!ready[i].data.ptr) return 0;
     for (int i = 0; i < count; ++i) {
-      const int got = Take(ready[i].data.fd, accepted);
+      const int got = take(*static_cast<const Listener*>(ready[i].data.ptr), accepted);
       if (got != 0) return got;
     }
     return 0;
   }
   // Without an epoll descriptor of its own, the thread waits with poll().
-  pollfd waits[3] = {{stop_handle_, POLLIN, 0}, {listeners_[0], POLLIN, 0}, {listeners_[1], POLLIN, 0}};
+  pollfd waits[3] = {{stop_handle_, POLLIN, 0}, {listeners_[0].handle, POLLIN, 0}, {listeners_[1].handle, POLLIN, 0}};
   if (::poll(waits, 3, -1) <= 0 || waits[0].revents) return 0;
   for (int i = 1; i < 3; ++i) {
     if (!waits[i].revents) continue;
-    const int got = Take(waits[i].fd, accepted);
+    const int got = take(listeners_[i - 1], accepted);
     if (got != 0) return got;
   }
   return 0;

@@ -1,12 +1,20 @@
 #pragma once
 #include <ace/SOCK_Acceptor.h>
 
+#include <chrono>
+
+#include "platform/SocketOwner.h"
+
 // The server's listening sockets: one port on both loopback addresses, 127.0.0.1 and
 // [::1]. Pages address the server as "localhost", which a client may resolve to either,
 // so holding both keeps any other program from answering under our port. A machine
 // without IPv6 is served on 127.0.0.1 alone.
 class HTTP_Acceptor {
  public:
+  // Both socket buffers of every connection, set once on the listening sockets: accepted
+  // sockets inherit them.
+  static constexpr int kSocketBufferSize = 65536;
+
   HTTP_Acceptor() = default;
   ~HTTP_Acceptor() { close(); }
   HTTP_Acceptor(const HTTP_Acceptor&) = delete;
@@ -20,7 +28,13 @@ class HTTP_Acceptor {
   int port() const { return port_; }
   bool serves_ipv6() const { return v6_.get_handle() != ACE_INVALID_HANDLE; }
 
-  // One thread's wait for connections. Every serving thread has its own, and each new
+  // A connection as accept() hands it over, with both its addresses.
+  struct Accepted {
+    ACE_HANDLE handle = ACE_INVALID_HANDLE;
+    platform::ConnectionAddresses addresses;
+  };
+
+  // One thread's wait for connections. Every accepting thread has its own, and each new
   // connection wakes one waiting thread, not all of them.
   class Waiter {
    public:
@@ -33,17 +47,29 @@ class HTTP_Acceptor {
     //  1: *accepted holds a new connection (close-on-exec, blocking);
     //  0: nothing to take (stop requested, interrupted, or another thread was quicker);
     // -1: accepting failed, errno tells why.
-    int accept(ACE_HANDLE* accepted);
+    int accept(Accepted* accepted);
 
    private:
-    ACE_HANDLE listeners_[2];
+    struct Listener {
+      ACE_HANDLE handle;
+      sockaddr_storage address;
+    };
+    int take(const Listener& listener, Accepted* accepted);
+    int wait_and_take(Accepted* accepted);
+
+    Listener listeners_[2];
     int stop_handle_;
     int epoll_ = -1;
-    bool v6_first_ = false;  // alternates, so neither address starves the other
+    // The listener that gave the last connection, and whether more were queued behind
+    // it: a busy server takes the next one without a wait, an idle one waits first
+    // instead of trying an empty queue.
+    const Listener* last_ = nullptr;
+    bool busy_ = false;
   };
 
  private:
   static int open_one(ACE_SOCK_Acceptor& acceptor, int port, const char* address, int family, int backlog);
+  static sockaddr_storage local_address(const ACE_SOCK_Acceptor& acceptor);
 
   ACE_SOCK_Acceptor v4_;
   ACE_SOCK_Acceptor v6_;

@@ -2,7 +2,6 @@
 
 #include <ace/Log_Msg.h>
 #include <ace/Message_Block.h>
-#include <ace/OS_NS_sys_socket.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -13,14 +12,6 @@
 #include "webserver/Socket_IO.h"
 
 namespace {
-
-constexpr int kSocketBufferSize = 65536;
-
-void SetBufferSize(ACE_HANDLE handle, int option, const char* label) {
-  int size = kSocketBufferSize;
-  if (ACE_OS::setsockopt(handle, SOL_SOCKET, option, reinterpret_cast<const char*>(&size), sizeof size) == -1)
-    ACE_ERROR((LM_ERROR, "%p\n", label));
-}
 
 // The length of what snprintf really left in a buffer of `size` bytes (a long version
 // text from the client is cut at the buffer's end).
@@ -42,51 +33,121 @@ HTTP_Handler::~HTTP_Handler() {
   if (block_) block_->release();
 }
 
-void HTTP_Handler::take_connection(ACE_HANDLE handle, ACE_Message_Block* block) {
+void HTTP_Handler::start(ACE_HANDLE handle, ACE_Message_Block* block) {
   ACE_DEBUG((LM_DEBUG, "(%t) New connection\n"));
-  SetBufferSize(handle, SO_RCVBUF, "SO_RCVBUF");
-  SetBufferSize(handle, SO_SNDBUF, "SO_SNDBUF");
+  // The socket buffers were sized on the listening socket, which every accepted
+  // socket inherits them from.
   handle_ = handle;
   io_.set_socket_handle(handle);
   block_ = block->duplicate();
+}
 
-  // A failure inside one connection (memory, an exception of a library) ends that
-  // connection only: the server and the program go on.
-  try {
-    serve();
-  } catch (const std::exception& failure) {
-    ACE_ERROR((LM_ERROR, "(%t) connection ended: %s\n", failure.what()));
-  } catch (...) {
-    ACE_ERROR((LM_ERROR, "(%t) connection ended by an unknown failure\n"));
-  }
+void HTTP_Handler::take_connection(ACE_HANDLE handle, ACE_Message_Block* block) {
+  start(handle, block);
+  guarded([this] { serve(); });
   // Every path ends in finish(); the handler and its I/O go here, after the last
   // callback has returned, and nothing of this object is touched afterwards.
   factory_.destroy_handler(this, &io_);
 }
 
+bool HTTP_Handler::take_connection_without_waiting(ACE_HANDLE handle, ACE_Message_Block* block,
+                                                   const platform::ConnectionAddresses& addresses) {
+  io_.forbid_waiting();
+  addresses_ = &addresses;
+  start(handle, block);
+  guarded([this] { serve(); });
+  addresses_ = nullptr;
+  if (would_wait_ || io_.close_needs_waiting()) return false;
+  factory_.destroy_handler(this, &io_);
+  return true;
+}
+
+void HTTP_Handler::serve_rest() {
+  io_.allow_waiting();
+  would_wait_ = false;
+  guarded([this] {
+    io_.send_unsent();
+    serve();
+  });
+  factory_.destroy_handler(this, &io_);
+}
+
+template <typename Part>
+void HTTP_Handler::guarded(Part part) {
+  // A failure inside one connection (memory, an exception of a library) ends that
+  // connection only: the server and the program go on.
+  try {
+    part();
+    return;
+  } catch (const std::exception& failure) {
+    ACE_ERROR((LM_ERROR, "(%t) connection ended: %s\n", failure.what()));
+  } catch (...) {
+    ACE_ERROR((LM_ERROR, "(%t) connection ended by an unknown failure\n"));
+  }
+  step_ = Step::Done;
+  would_wait_ = false;
+}
+
 void HTTP_Handler::serve() {
   // The receive-parse cycle runs as a loop rather than as nested callbacks, so a peer
   // that sends one byte at a time cannot deepen the stack.
-  if (admission_.admit_connection(handle_)) on_read(*block_);
-  while (next_ == Next::Read) {
-    next_ = Next::Nothing;
-    io_.read(*block_, kBufferSize - block_->length());
+  while (step_ != Step::Done && !would_wait_) {
+    const Step step = step_;
+    run_step(step);
+    if (would_wait_) step_ = step;
   }
 }
 
-void HTTP_Handler::finish() { next_ = Next::Done; }
-
-void HTTP_Handler::on_read(ACE_Message_Block& block) {
-  if (request_.parse(block)) {
-    if (admission_.admit_request(request_, response_)) response_.respond();
-  } else if (block.length() >= kBufferSize || io_.bytes_received() >= kHeadLimit) {
-    reject_too_long();
-  } else {
-    next_ = Next::Read;
+void HTTP_Handler::run_step(Step step) {
+  switch (step) {
+    case Step::Admit:
+      step_ = admission_.admit_connection(handle_, addresses_) ? Step::Parse : Step::Done;
+      break;
+    case Step::Parse:
+      parse();
+      break;
+    case Step::Read:
+      io_.read(*block_, kBufferSize - block_->length());
+      break;
+    case Step::Answer:
+      answer();
+      break;
+    case Step::RejectTooLong:
+      reject_too_long();
+      break;
+    case Step::Done:
+      break;
   }
 }
+
+void HTTP_Handler::finish() { step_ = Step::Done; }
+
+// The data is parsed as a step of its own, so a parse that needs waiting is done again
+// without receiving again.
+void HTTP_Handler::on_read(ACE_Message_Block&) { step_ = Step::Parse; }
+
+void HTTP_Handler::parse() {
+  // Mapping a user directory asks the password database, which may be slow to answer.
+  if (!io_.may_wait() && !request_.request_line_seen() && HTTP_Request::names_account(*block_))
+    return on_would_wait();
+  if (request_.parse(*block_))
+    step_ = Step::Answer;
+  else if (block_->length() >= kBufferSize || io_.bytes_received() >= kHeadLimit)
+    step_ = Step::RejectTooLong;
+  else
+    step_ = Step::Read;
+}
+
+void HTTP_Handler::answer() {
+  if (!io_.may_wait() && !response_.answers_without_waiting()) return on_would_wait();
+  step_ = Step::Done;
+  if (admission_.admit_request(request_, response_)) response_.respond();
+}
+
+void HTTP_Handler::on_would_wait() { would_wait_ = true; }
 
 void HTTP_Handler::reject_too_long() {
+  step_ = Step::Done;
   ACE_DEBUG((LM_DEBUG, " (%t) request too long\n"));
   response_.send_error_page(400, "request too long");
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/SocketOwner.h"
 #include "webserver/HTTP_Request.h"
 #include "webserver/HTTP_Response.h"
 #include "webserver/IO_Completion.h"
@@ -14,6 +15,10 @@ struct Server_Context;
 // status lines, and finally hands itself back to its factory, which closes the socket.
 // Handlers of different connections run on different threads at once; each touches
 // only its own connection and the shared context.
+//
+// A connection can also be served in two parts: first on a thread that must never wait
+// (for a client, a program, the disk's slow paths or the password database), as far
+// as that goes, then on a thread that may wait, from the step that needed waiting.
 class HTTP_Handler : public IO_Completion {
  public:
   static constexpr size_t kBufferSize = 8192;  // data bytes; the block has one more
@@ -25,6 +30,13 @@ class HTTP_Handler : public IO_Completion {
 
   // Serves the connection to its end. The handler is destroyed before this returns.
   void take_connection(ACE_HANDLE handle, ACE_Message_Block* block);
+  // Serves the connection as far as it goes without waiting. True: it was served to its
+  // end and the handler is destroyed. False: serve_rest() must follow, on a thread that
+  // may wait.
+  bool take_connection_without_waiting(ACE_HANDLE handle, ACE_Message_Block* block,
+                                       const platform::ConnectionAddresses& addresses);
+  // Serves what take_connection_without_waiting left, to the end; destroys the handler.
+  void serve_rest();
   // Marks the connection done; take_connection releases the handler once the callback
   // chain that called this has returned.
   void finish();
@@ -38,12 +50,22 @@ class HTTP_Handler : public IO_Completion {
   void on_receive_file_failed(int code) override;
   void on_reply_sent() override;
   void on_error_reply_sent() override;
+  void on_would_wait() override;
 
  private:
-  enum class Next { Nothing, Read, Done };
+  // What comes next on the connection. A step that needs waiting where none is allowed
+  // is left as it was and done again on a thread that may wait.
+  enum class Step { Admit, Parse, Read, Answer, RejectTooLong, Done };
 
-  // Receives, parses and answers until the connection is done.
+  void start(ACE_HANDLE handle, ACE_Message_Block* block);
+  // Runs the steps until the connection is done or a step needs waiting.
   void serve();
+  void run_step(Step step);
+  void parse();
+  void answer();
+  // Runs `part` so that a failure inside it ends this connection only.
+  template <typename Part>
+  void guarded(Part part);
   static int status_of_code(int code);
   const char* uri_or_dash() const;
 
@@ -54,5 +76,7 @@ class HTTP_Handler : public IO_Completion {
   HTTP_Response response_;
   Socket_IO& io_;
   const Admission& admission_;
-  Next next_ = Next::Nothing;
+  const platform::ConnectionAddresses* addresses_ = nullptr;  // only while admitting
+  Step step_ = Step::Admit;
+  bool would_wait_ = false;
 };

@@ -65,9 +65,23 @@ std::vector<std::string> SplitCgiPath(const std::string& list) {
 
 }  // namespace
 
-HTTP_Request::HTTP_Request(const HTTP_Settings& settings) : settings_(settings) {
-  for (const char* name : kHeaderNames) headers_.register_name(name);
+namespace {
+
+// Every request starts from the same registered names: the sorted table is made once
+// and copied. It lives as long as the process, never destroyed at exit: a serving thread
+// may still be starting a request while the program ends.
+const Headers& RegisteredHeaders() {
+  static const Headers& registered = *[] {
+    auto* headers = new Headers;
+    for (const char* name : kHeaderNames) headers->register_name(name);
+    return headers;
+  }();
+  return registered;
 }
+
+}  // namespace
+
+HTTP_Request::HTTP_Request(const HTTP_Settings& settings) : settings_(settings), headers_(RegisteredHeaders()) {}
 
 const char* HTTP_Request::header_name(int index) {
   return (index >= 0 && index < kHeaderCount) ? kHeaderNames[index] : nullptr;
@@ -76,6 +90,17 @@ const char* HTTP_Request::header_name(int index) {
 const char* HTTP_Request::header_value(int index) {
   const char* name = header_name(index);
   return name ? headers_.value(name) : nullptr;
+}
+
+bool HTTP_Request::names_account(const ACE_Message_Block& block) {
+  const char* line = block.rd_ptr();
+  const char* end = static_cast<const char*>(std::memchr(line, '\n', block.length()));
+  if (!end) end = line + block.length();
+  for (const char* c = line; c < end; ++c) {
+    if (*c == '~') return true;
+    if (*c == '%' && end - c >= 3 && c[1] == '7' && (c[2] == 'e' || c[2] == 'E')) return true;
+  }
+  return false;
 }
 
 bool HTTP_Request::is_simple(const char* version) { return !version || std::strcmp(version, "HTTP/0.9") == 0; }

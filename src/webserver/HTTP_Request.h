@@ -26,6 +26,10 @@ class HTTP_Request {
   // True for a request without version or of HTTP/0.9, which is answered without headers.
   static bool is_simple(const char* version);
 
+  // True when the request line at the start of `block` (whole or not) may ask for a user
+  // directory ("/~name", also %-escaped), whose mapping asks the password database.
+  static bool names_account(const ACE_Message_Block& block);
+
   explicit HTTP_Request(const HTTP_Settings& settings);
 
   // 1 when the request is complete (the block's data is then the start of the body),

@@ -79,12 +79,18 @@ void HTTP_Response::respond() {
   ACE_DEBUG((LM_DEBUG, "  (%t) processing request: %s\n", request_.status_phrase()));
   if (request_.status() != 200)
     send_error_page(request_.status(), request_.status_phrase());
-  else if (File_Policy(context_.state).of(request_.path()) == File_Policy::Served_As::kRefused)
+  else if ((served_as_ = context_.file_policy.of(request_.path())) == File_Policy::Served_As::kRefused)
     send_error_page(404, kNotServed);
   else if (request_.cgi())
     Cgi_Gateway(io_, request_, *this, context_).run();
   else
     serve();
+}
+
+bool HTTP_Response::answers_without_waiting() const {
+  if (request_.status() != 200) return true;
+  const char* uri = request_.uri();
+  return !request_.cgi() && request_.method_index() != kPut && !(uri && std::strstr(uri, ".ido"));
 }
 
 std::string HTTP_Response::error_response(const char* version, int status, const char* reason) {
@@ -108,10 +114,10 @@ void HTTP_Response::serve() {
   if (HandleCommandUrl(context_.state, request_.uri(), *this)) return;
   switch (request_.method_index()) {
     case kGet:
-      File_Reply(io_, request_, context_.state).send();
+      File_Reply(io_, request_, context_, served_as_).send();
       break;
     case kHead:
-      File_Reply(io_, request_, context_.state).send_header();
+      File_Reply(io_, request_, context_, served_as_).send_header();
       break;
     case kPut:
       check_put_authorization();

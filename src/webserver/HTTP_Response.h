@@ -3,6 +3,7 @@
 #include <string>
 
 #include "pages/CommandDispatcher.h"
+#include "webserver/File_Policy.h"
 
 class HTTP_Handler;
 class HTTP_Request;
@@ -18,6 +19,9 @@ class HTTP_Response : public CommandReply {
   HTTP_Response(Socket_IO& io, HTTP_Request& request, HTTP_Handler& handler, Server_Context& context);
 
   void respond();
+  // False when the answer may wait on something slower than the disk: a CGI program,
+  // a command (which rewrites pages under the state's lock) or an upload.
+  bool answers_without_waiting() const;
   void send_error_page(int status, const char* reason);
 
   // How a command URL is answered.
@@ -36,4 +40,6 @@ class HTTP_Response : public CommandReply {
   HTTP_Request& request_;
   HTTP_Handler& handler_;
   Server_Context& context_;
+  // How the file the request maps to may go out, judged once as the answer begins.
+  File_Policy::Served_As served_as_ = File_Policy::Served_As::kSandboxed;
 };

@@ -5,10 +5,12 @@
 #include <ace/Message_Block.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <thread>
 
 #include "app/AppState.h"
 #include "app/Config.h"
@@ -115,6 +117,11 @@ int HTTP_Server::run_server(int argc, char** argv) {
   return serve_connections(*factory);
 }
 
+int HTTP_Server::accepting_threads() const {
+  const int cores = static_cast<int>(std::thread::hardware_concurrency());
+  return std::max(1, std::min(cores > 0 ? cores : 1, threads_));
+}
+
 int HTTP_Server::serve_connections(Connection_Factory& factory) {
   // Loopback only: the server hands out local files, runs CGI programs and changes
   // the application state on request.
@@ -133,20 +140,20 @@ int HTTP_Server::serve_connections(Connection_Factory& factory) {
 
   platform::SharedMemoryToken token(config::SiteUrl());
   serving_factory_ = &factory;
+  pool_ = std::make_unique<Handoff_Pool>(static_cast<size_t>(threads_), static_cast<size_t>(backlog_));
   // Every thread's wait is made here, so the server holds all its descriptors from the
   // start rather than as its threads come up.
+  const int accepting = accepting_threads();
   waiters_.clear();
-  for (int i = 0; i < threads_; ++i)
+  for (int i = 0; i < accepting; ++i)
     waiters_.push_back(std::make_unique<HTTP_Acceptor::Waiter>(acceptor_, stop_.handle()));
   next_waiter_.store(0);
-  if (thread_manager_.spawn_n(static_cast<size_t>(threads_), &HTTP_Server::serving_thread, this,
+  int result = 0;
+  if (thread_manager_.spawn_n(static_cast<size_t>(accepting), &HTTP_Server::accepting_thread, this,
                               THR_NEW_LWP | THR_JOINABLE) == -1) {
     ACE_ERROR((LM_ERROR, "%p\n", "ACE_Thread_Manager::spawn_n"));
     stop_.request();
-    thread_manager_.wait();
-    waiters_.clear();
-    acceptor_.close();
-    return -1;
+    result = -1;
   }
   Port_Report::publish(context_.port);
   stop_.wait();
@@ -154,12 +161,14 @@ int HTTP_Server::serve_connections(Connection_Factory& factory) {
   // threads serving them.
   context_.connections.cut_all();
   thread_manager_.wait();
+  pool_->finish();
+  pool_.reset();
   waiters_.clear();
   acceptor_.close();
-  return 0;
+  return result;
 }
 
-ACE_THR_FUNC_RETURN HTTP_Server::serving_thread(void* server) {
+ACE_THR_FUNC_RETURN HTTP_Server::accepting_thread(void* server) {
   static_cast<HTTP_Server*>(server)->serve_until_stopped();
   return 0;
 }
@@ -167,16 +176,14 @@ ACE_THR_FUNC_RETURN HTTP_Server::serving_thread(void* server) {
 void HTTP_Server::serve_until_stopped() {
   platform::OpenPeerOwnerQueries();
   HTTP_Acceptor::Waiter& waiter = *waiters_[next_waiter_++];
-  for (ACE_HANDLE handle; (handle = accept_connection(waiter)) != ACE_INVALID_HANDLE;)
-    serve_connection(*serving_factory_, handle);
+  for (HTTP_Acceptor::Accepted accepted; accept_connection(waiter, &accepted);) serve_accepted(accepted);
 }
 
 bool HTTP_Server::stopping() const { return stop_.requested() || context_.state.QuitFlag(); }
 
-ACE_HANDLE HTTP_Server::accept_connection(HTTP_Acceptor::Waiter& waiter) {
+bool HTTP_Server::accept_connection(HTTP_Acceptor::Waiter& waiter, HTTP_Acceptor::Accepted* accepted) {
   while (!stopping()) {
-    ACE_HANDLE handle = ACE_INVALID_HANDLE;
-    const int got = waiter.accept(&handle);
+    const int got = waiter.accept(accepted);
     if (got < 0) {
       // Out of descriptors or buffers: the listener stays, and the next try comes once
       // serving threads had a moment to give descriptors back. A run of the same
@@ -187,29 +194,29 @@ ACE_HANDLE HTTP_Server::accept_connection(HTTP_Acceptor::Waiter& waiter) {
       continue;
     }
     if (got == 0) continue;
-    accept_failure_.store(0);
+    if (accept_failure_.load(std::memory_order_relaxed) != 0) accept_failure_.store(0);
     // The shutdown wake-up, or anything that arrived with it, is neither read nor answered.
     if (stopping()) {
-      ::close(handle);
+      ::close(accepted->handle);
       break;
     }
     if (throttle_) throttle_wait();
-    return handle;
+    return true;
   }
   // The first thread to notice tells the others and the server thread waiting for it.
   stop_.request();
-  return ACE_INVALID_HANDLE;
+  return false;
 }
 
-void HTTP_Server::serve_connection(Connection_Factory& factory, ACE_HANDLE handle) {
+void HTTP_Server::serve_accepted(const HTTP_Acceptor::Accepted& accepted) {
   ACE_Message_Block* block = new (std::nothrow) ACE_Message_Block(kBlockSize);
-  HTTP_Handler* handler = block && block->base() ? factory.create_handler() : nullptr;
+  HTTP_Handler* handler = block && block->base() ? serving_factory_->create_handler() : nullptr;
   // Without memory for this connection it is closed unanswered; the server goes on.
-  if (handler)
-    handler->take_connection(handle, block);
-  else
-    ::close(handle);
+  const bool done = !handler || handler->take_connection_without_waiting(accepted.handle, block, accepted.addresses);
+  if (!handler) ::close(accepted.handle);
+  // The handler holds its own reference, which another thread may release from now on.
   if (block) block->release();
+  if (!done && !pool_->hand_over(handler)) handler->serve_rest();
   context_.cgi_children.reap();
 }
 

@@ -7,17 +7,20 @@
 #include <vector>
 
 #include "webserver/HTTP_Acceptor.h"
+#include "webserver/Handoff_Pool.h"
 #include "webserver/Server_Context.h"
 #include "webserver/Stop_Signal.h"
 
 class AppState;
 class Connection_Factory;
 
-// The embedded HTTP server: parses its argument vector, listens on the loopback
-// addresses and serves connections on as many threads as the vector asks for, each
-// accepting the connections it serves itself; while all are busy, clients wait in the
-// listen backlog. It runs until the application's quit flag is seen after an accept or
-// its stop signal is given; stopping cuts the connections still open.
+// The embedded HTTP server: parses its argument vector and listens on the loopback
+// addresses. One thread per processor core (at most the vector's thread count) accepts
+// connections and serves each as far as it goes without waiting, which for a plain
+// file is to its end; what needs waiting goes on to a pool of up to the thread count
+// (Handoff_Pool), so no client holds up an accepting thread. It runs until the
+// application's quit flag is seen after an accept or its stop signal is given; stopping
+// cuts the connections still open.
 class HTTP_Server {
  public:
   static constexpr int kPortUnavailable = -887;
@@ -38,11 +41,11 @@ class HTTP_Server {
   // -1 when its factory or its threads cannot be had.
   int run_server(int argc, char** argv);
   int serve_connections(Connection_Factory& factory);
-  // One accepted connection, served to its end on the calling thread.
-  void serve_connection(Connection_Factory& factory, ACE_HANDLE handle);
 
   int port() const { return port_; }
   int threads() const { return threads_; }
+  // The threads that accept: one per core, at most `threads`.
+  int accepting_threads() const;
   int strategy() const { return strategy_; }
   int backlog() const { return backlog_; }
   int throttle() const { return throttle_; }
@@ -54,11 +57,13 @@ class HTTP_Server {
  private:
   std::unique_ptr<Connection_Factory> make_factory();
   bool stopping() const;
-  // The body of each serving thread: accept, serve, until the server stops.
-  static ACE_THR_FUNC_RETURN serving_thread(void* server);
+  // The body of each accepting thread: accept, serve, until the server stops.
+  static ACE_THR_FUNC_RETURN accepting_thread(void* server);
   void serve_until_stopped();
-  // The next connection, or ACE_INVALID_HANDLE once the server is stopping.
-  ACE_HANDLE accept_connection(HTTP_Acceptor::Waiter& waiter);
+  // The next connection; false once the server is stopping.
+  bool accept_connection(HTTP_Acceptor::Waiter& waiter, HTTP_Acceptor::Accepted* accepted);
+  // Serves what it can of an accepted connection at once, and hands the rest over.
+  void serve_accepted(const HTTP_Acceptor::Accepted& accepted);
   void throttle_wait();
 
   int port_ = 0;
@@ -74,7 +79,8 @@ class HTTP_Server {
   Stop_Signal own_stop_;
   Stop_Signal& stop_;
   Connection_Factory* serving_factory_ = nullptr;
-  std::vector<std::unique_ptr<HTTP_Acceptor::Waiter>> waiters_;  // one per serving thread
+  std::vector<std::unique_ptr<HTTP_Acceptor::Waiter>> waiters_;  // one per accepting thread
+  std::unique_ptr<Handoff_Pool> pool_;
   std::atomic<size_t> next_waiter_{0};
   std::atomic<int> accept_failure_{0};  // errno of the last failed accept, 0 after a success
   std::string factory_name_;

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <memory>
 #include <vector>
 
 #include "platform/FileUtil.h"
@@ -21,9 +22,6 @@ namespace {
 // How long and how much a lingering close reads before it closes regardless.
 constexpr std::chrono::milliseconds kLingerTime{1000};
 constexpr size_t kLingerBytes = 64 * 1024;
-// The buffer a file or a request body passes through, whatever its size.
-constexpr size_t kPieceSize = 64 * 1024;
-
 bool WouldBlock() { return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR; }
 
 }  // namespace
@@ -64,7 +62,9 @@ void Socket_IO::read(ACE_Message_Block& block, size_t n) {
   // so the receive comes first and the wait only when there is none.
   while (Clock::now() < head_deadline_) {
     got = ::recv(stream_.get_handle(), block.wr_ptr(), n, MSG_DONTWAIT);
-    if (got >= 0 || !WouldBlock() || !wait_until(POLLIN, head_deadline_)) break;
+    if (got >= 0 || !WouldBlock()) break;
+    if (!may_wait_) return handler_->on_would_wait();
+    if (!wait_until(POLLIN, head_deadline_)) break;
   }
   if (got > 0) {
     bytes_received_ += static_cast<size_t>(got);
@@ -76,19 +76,52 @@ void Socket_IO::read(ACE_Message_Block& block, size_t n) {
 }
 
 bool Socket_IO::send_bytes(const void* bytes, size_t length, bool more) {
-  const char* next = static_cast<const char*>(bytes);
+  iovec piece{const_cast<void*>(bytes), length};
+  return send_pieces(&piece, 1, more);
+}
+
+bool Socket_IO::send_pieces(iovec* pieces, int count, bool more) {
+  if (may_wait_) send_unsent();
+  msghdr message{};
   const int flags = MSG_DONTWAIT | MSG_NOSIGNAL | (more ? MSG_MORE : 0);
-  while (length > 0) {
-    const ssize_t sent = ::send(stream_.get_handle(), next, length, flags);
+  while (count > 0) {
+    if (pieces->iov_len == 0) {
+      ++pieces, --count;
+      continue;
+    }
+    if (!may_wait_ && !unsent_.empty()) {
+      // Behind bytes already kept back, everything is kept, in order.
+      for (; count > 0; ++pieces, --count) unsent_.append(static_cast<const char*>(pieces->iov_base), pieces->iov_len);
+      return true;
+    }
+    message.msg_iov = pieces;
+    message.msg_iovlen = static_cast<size_t>(count);
+    ssize_t sent = ::sendmsg(stream_.get_handle(), &message, flags);
     if (sent > 0) {
       bytes_sent_ += static_cast<size_t>(sent);
-      next += sent;
-      length -= static_cast<size_t>(sent);
-    } else if (sent == 0 || !WouldBlock() || !wait_until(POLLOUT, idle_deadline())) {
+      for (; count > 0 && static_cast<size_t>(sent) >= pieces->iov_len; ++pieces, --count)
+        sent -= static_cast<ssize_t>(pieces->iov_len);
+      if (count > 0) {
+        pieces->iov_base = static_cast<char*>(pieces->iov_base) + sent;
+        pieces->iov_len -= static_cast<size_t>(sent);
+      }
+    } else if (sent == 0 || !WouldBlock()) {
+      return false;
+    } else if (!may_wait_) {
+      unsent_.append(static_cast<const char*>(pieces->iov_base), pieces->iov_len);
+      ++pieces, --count;
+    } else if (!wait_until(POLLOUT, idle_deadline())) {
       return false;
     }
   }
   return true;
+}
+
+void Socket_IO::send_unsent() {
+  if (unsent_.empty()) return;
+  std::string rest;
+  rest.swap(unsent_);
+  send_bytes(rest.data(), rest.size());
 }
 
 bool Socket_IO::receive_bytes(void* bytes, size_t length) {
@@ -119,25 +152,49 @@ int Socket_IO::receive_into(int fd, size_t length) {
 
 void Socket_IO::send_file(const char* path, const char* header, size_t headerLength, const char* trailer,
                           size_t trailerLength) {
-  if (::access(path, R_OK) != 0) return handler_->on_send_file_failed(kNotReadable);
+  // Opened without waiting: a pipe under that name would block on open. What access()
+  // would say, open says as well: a file we may not read is refused here.
   const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return handler_->on_send_file_failed(kOpenFailed);
+  if (fd < 0) return handler_->on_send_file_failed(errno == EACCES || errno == ENOENT ? kNotReadable : kOpenFailed);
   // The size comes from the file opened, not from its name: another thread may replace
   // a page under that name meanwhile. Only regular files are served.
   struct stat status {};
   int failure = 0;
-  if (::fstat(fd, &status) != 0)
+  if (::fstat(fd, &status) != 0) {
     failure = kStatFailed;
-  else if (!S_ISREG(status.st_mode))
+  } else if (!S_ISREG(status.st_mode)) {
     failure = kOpenFailed;
-  else if (!send_bytes(header, headerLength, status.st_size > 0 || trailerLength > 0) ||
-           !send_contents(fd, static_cast<size_t>(status.st_size)) || !send_bytes(trailer, trailerLength))
+  } else if (static_cast<size_t>(status.st_size) <= kPieceSize) {
+    if (!send_small_file(fd, static_cast<size_t>(status.st_size), header, headerLength, trailer, trailerLength))
+      failure = kTransferFailed;
+  } else if (!may_wait_) {
+    ::close(fd);
+    return handler_->on_would_wait();
+  } else if (!send_bytes(header, headerLength, true) || !send_contents(fd, static_cast<size_t>(status.st_size)) ||
+             !send_bytes(trailer, trailerLength)) {
     failure = kTransferFailed;
+  }
   ::close(fd);
   if (failure == 0)
     handler_->on_file_sent();
   else
     handler_->on_send_file_failed(failure);
+}
+
+bool Socket_IO::send_small_file(int fd, size_t size, const char* header, size_t headerLength, const char* trailer,
+                                size_t trailerLength) {
+  std::unique_ptr<char[]> contents(new char[std::max<size_t>(size, 1)]);
+  for (size_t got = 0; got < size;) {
+    const ssize_t part = ::read(fd, contents.get() + got, size - got);
+    if (part < 0 && errno == EINTR) continue;
+    // A file that shrank while it was read is not sent with bytes that were never read.
+    if (part <= 0) return false;
+    got += static_cast<size_t>(part);
+  }
+  iovec pieces[3] = {{const_cast<char*>(header), headerLength},
+                     {contents.get(), size},
+                     {const_cast<char*>(trailer), trailerLength}};
+  return send_pieces(pieces, 3);
 }
 
 bool Socket_IO::send_contents(int fd, size_t size) {

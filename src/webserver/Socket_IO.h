@@ -2,8 +2,11 @@
 #include <ace/SOCK_Stream.h>
 #include <ace/Time_Value.h>
 
+#include <sys/uio.h>
+
 #include <chrono>
 #include <cstddef>
+#include <string>
 
 class ACE_Message_Block;
 class IO_Completion;
@@ -32,6 +35,9 @@ class Socket_IO {
   Socket_IO(const Socket_IO&) = delete;
   Socket_IO& operator=(const Socket_IO&) = delete;
 
+  // A file up to this size goes out in one system call with its header.
+  static constexpr size_t kPieceSize = 64 * 1024;
+
   void set_handler(IO_Completion* handler) { handler_ = handler; }
   ACE_HANDLE socket_handle() const { return stream_.get_handle(); }
   // Takes the connection; its request head must be complete within the time-out.
@@ -58,6 +64,18 @@ class Socket_IO {
   // an answer the client has not read yet.
   void linger_before_close() { linger_ = true; }
 
+  // Without waiting, a receive that finds no data, and a file larger than one piece,
+  // are reported by on_would_wait; what the socket cannot take at once is kept and sent
+  // by send_unsent. Waiting is allowed again from allow_waiting on.
+  void forbid_waiting() { may_wait_ = false; }
+  void allow_waiting() { may_wait_ = true; }
+  bool may_wait() const { return may_wait_; }
+  // Whether closing the connection still needs waiting: bytes kept back, or a
+  // lingering close.
+  bool close_needs_waiting() const { return !unsent_.empty() || linger_; }
+  // Sends what was kept back, waiting as needed; a client that stops reading is given up.
+  void send_unsent();
+
   size_t bytes_sent() const { return bytes_sent_; }
   size_t bytes_received() const { return bytes_received_; }
 
@@ -65,6 +83,8 @@ class Socket_IO {
   // Sends everything; false when the client stopped taking data for the time-out.
   // `more`: further bytes follow at once, so a short piece waits to go out with them.
   bool send_bytes(const void* bytes, size_t length, bool more = false);
+  // The same for several pieces, in one system call where the socket takes them all.
+  bool send_pieces(iovec* pieces, int count, bool more = false);
   // Receives exactly `length` bytes; false on end, error or a silent client.
   bool receive_bytes(void* bytes, size_t length);
   IO_Completion& handler() { return *handler_; }
@@ -79,6 +99,9 @@ class Socket_IO {
   // The file's bytes, up to `size` of them; false when the file ended early or the
   // client stopped taking them.
   bool send_contents(int fd, size_t size);
+  // Header, a file of at most one piece and trailer in one send.
+  bool send_small_file(int fd, size_t size, const char* header, size_t headerLength, const char* trailer,
+                       size_t trailerLength);
 
   IO_Completion* handler_ = nullptr;
   ACE_SOCK_Stream stream_;
@@ -88,4 +111,6 @@ class Socket_IO {
   size_t bytes_sent_ = 0;
   size_t bytes_received_ = 0;
   bool linger_ = false;
+  bool may_wait_ = true;
+  std::string unsent_;
 };

@@ -14,6 +14,7 @@
 #include "platform/AccountHome.h"
 #include "platform/ExecutablePath.h"
 #include "platform/FileUtil.h"
+#include "platform/OnDemandLibrary.h"
 #include "platform/GbkCodec.h"
 #include "platform/ProcessLauncher.h"
 #include "platform/ProcessScan.h"
@@ -121,11 +122,17 @@ TEST(SharedMemoryTokenTest, AnotherAccountCanNeitherHoldNorStandInForOurToken) {
   shm_unlink(name.c_str());
 }
 
-// Accepts one connection on `listener` and asks who owns its other end.
+// Accepts one connection on `listener` and asks who owns its other end, once by its
+// descriptor and once by the addresses accept() and the listener gave, as the server
+// asks; both must agree.
 std::optional<uid_t> OwnerOfNextConnection(int listener) {
-  int accepted = accept(listener, nullptr, nullptr);
-  if (accepted < 0) return std::nullopt;
+  platform::ConnectionAddresses addresses;
+  socklen_t peerSize = sizeof addresses.peer, oursSize = sizeof addresses.ours;
+  int accepted = accept(listener, reinterpret_cast<sockaddr*>(&addresses.peer), &peerSize);
+  if (accepted < 0 || getsockname(listener, reinterpret_cast<sockaddr*>(&addresses.ours), &oursSize) != 0)
+    return std::nullopt;
   std::optional<uid_t> owner = platform::PeerSocketOwner(accepted);
+  EXPECT_EQ(platform::PeerSocketOwner(addresses), owner);
   close(accepted);
   return owner;
 }
@@ -180,6 +187,18 @@ TEST(SocketOwnerTest, AlsoOverIPv6Loopback) {
   EXPECT_EQ(OwnerOfNextConnection(listener), geteuid());
   close(client);
   close(listener);
+}
+
+// A library missing, or missing the function asked for, gives no function; the caller
+// goes on and reports the failure its own way.
+TEST(OnDemandLibraryTest, GivesTheFunctionOrNothing) {
+  platform::OnDemandLibrary math("libm.so.6"), missing("libvarnok-no-such-library.so.1");
+  auto* cosine = math.function<double(double)>("cos");
+  ASSERT_NE(cosine, nullptr);
+  EXPECT_EQ(cosine(0.0), 1.0);
+  EXPECT_EQ(math.function<double(double)>("no_such_function"), nullptr);
+  EXPECT_EQ(missing.function<double(double)>("cos"), nullptr);
+  EXPECT_EQ(missing.function<double(double)>("cos"), nullptr);  // asked again, still nothing
 }
 
 TEST(FileUtilTest, AtomicWriteReplacesAndLeavesNoTemporaryFiles) {

@@ -72,6 +72,13 @@ class Vendor {
   std::string publicKey_;
 };
 
+// Whether the running process `pid` has loaded the download library, or the one that
+// checks digests and signatures: the program loads them for its first fetch, not before.
+bool LoadedDownloadLibraries(pid_t pid) {
+  const std::string maps = ReadFileOrEmpty("/proc/" + std::to_string(pid) + "/maps");
+  return maps.find("/libcurl.so") != std::string::npos || maps.find("/libcrypto.so") != std::string::npos;
+}
+
 size_t Occurrences(const std::string& text, const std::string& part) {
   size_t count = 0;
   for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
@@ -145,6 +152,7 @@ TEST_F(UpdateEndToEndTest, HeadlessProgramDownloadsAndVerifiesTheNewProgram) {
   site.Put("software/update.xml", vendor.Description("1.0.0.1", program));
 
   EXPECT_TRUE(WaitUntil([&] { return site.Requests("software/update.xml") >= 2; }, 60s)) << varnok.Output();
+  EXPECT_TRUE(LoadedDownloadLibraries(varnok.pid()));
   varnok.Signal(SIGTERM);
   EXPECT_EQ(varnok.WaitForExit(30s), 0) << varnok.Output();
   EXPECT_EQ(ReadFileOrEmpty(dir / "update/varnok"), program);
@@ -199,6 +207,7 @@ TEST_F(UpdateEndToEndTest, ProgramWithoutAKeyOffersNothingAndSaysSoOnce) {
   ASSERT_TRUE(WaitUntil([&] { return varnok.Output().find(said) != std::string::npos; }, 60s)) << varnok.Output();
   std::this_thread::sleep_for(1s);  // room for many more checks
   EXPECT_TRUE(varnok.Running()) << varnok.Output();
+  EXPECT_FALSE(LoadedDownloadLibraries(varnok.pid()));
   varnok.Signal(SIGTERM);
   EXPECT_EQ(varnok.WaitForExit(30s), 0) << varnok.Output();
   EXPECT_EQ(Occurrences(varnok.Output(), said), 1u) << varnok.Output();

@@ -11,6 +11,7 @@
 #include "LiveServer.h"
 #include "support/ChildProcess.h"
 #include "support/RawHttp.h"
+#include "webserver/Socket_IO.h"
 
 namespace {
 
@@ -46,6 +47,9 @@ TEST(ServedFilesTest, UpdatesAreNeverServedAndOnlyOurOwnPagesRunAsOurOrigin) {
   WriteFileOrDie(server.root() + "notes.htm", "notes");
   // The document root reaches the program directory through a link, as a second name.
   std::filesystem::create_directory_symlink(program, server.root() + "program");
+  // A link in the place of one of our pages is not ours, nor what it leads to.
+  std::filesystem::remove(program + "sysmsg.htm");
+  std::filesystem::create_symlink(server.root() + "notes.htm", program + "sysmsg.htm");
   const std::string missing = ErrorAnswer("HTTP/1.0", 404, "Not Found", "error in transmitting file");
   const std::pair<const char*, std::string> cases[] = {
       {"GET /program/update/varnok", missing},
@@ -55,11 +59,27 @@ TEST(ServedFilesTest, UpdatesAreNeverServedAndOnlyOurOwnPagesRunAsOurOrigin) {
       {"GET /program/update/i7varnok", missing},
       {"GET /program/guanggao.htm", kOwnPageOk + "guanggao.htm"},
       {"GET /program/scj.htm", kOwnPageOk + "scj.htm"},
+      {"GET /program/sysmsg.htm", kFileOk + "notes"},
       {"GET /notes.htm", kFileOk + "notes"},
       {"HEAD /notes.htm", kFileOk},
   };
   for (const auto& [request, answer] : cases)
     EXPECT_EQ(server.Exchange(std::string(request) + " HTTP/1.0\r\n\r\n"), answer) << request;
+}
+
+// Files up to a piece go out in one call with their header, larger ones piece by piece
+// from a thread that may wait: every size on either side of that line arrives whole.
+TEST(ServedFilesTest, FilesOfEverySizeArriveWholeWithTheirHeader) {
+  LiveServer server;
+  const size_t piece = Socket_IO::kPieceSize;
+  for (const size_t size : {size_t{0}, size_t{1}, size_t{2048}, piece - 1, piece, piece + 1, 3 * piece + 7}) {
+    std::string contents(size, 'x');
+    for (size_t i = 0; i < size; i += 997) contents[i] = static_cast<char>('a' + i % 26);
+    WriteFileOrDie(server.root() + "sized.htm", contents);
+    EXPECT_EQ(server.Exchange("GET /sized.htm HTTP/1.0\r\n\r\n"), kFileOk + contents) << size;
+    EXPECT_EQ(server.Exchange("HEAD /sized.htm HTTP/1.0\r\n\r\n"), kFileOk) << size;
+    EXPECT_EQ(server.Exchange("GET /sized.htm\r\n"), contents) << size;  // a simple request: no header
+  }
 }
 
 TEST(ServedFilesTest, UserDirectoriesComeFromThePasswordDatabaseAndRunSandboxed) {

@@ -21,6 +21,7 @@ namespace {
 using namespace std::chrono_literals;
 
 const std::string kGetA = "GET /a.htm HTTP/1.0\r\n\r\n";
+const std::string kProbe = "GET /isserver_varnok.ido HTTP/1.0\r\n\r\n";
 
 // Shortens the server's patience with clients for the servers made while it exists.
 class ShortTimeout {
@@ -144,22 +145,37 @@ TEST(SlowClientTest, AHeadOfManyShortLinesIsCappedInAll) {
   EXPECT_EQ(client.ReadAll(), ErrorAnswer("HTTP/1.0", 400, "Bad Request", "request too long"));
 }
 
-TEST(SlowClientTest, BusyThreadsLeaveNewConnectionsWaitingNotRefused) {
-  LiveServer server({"-n", "2", "-i", "SYNCH", "-t", "PER_REQUEST", "-b", "50", "-c", "NO_CACHE"});
+TEST(SlowClientTest, WorkThatWaitsQueuesForThePoolWhilePlainFilesGoOutAtOnce) {
+  // One thread accepts, so connections are taken in the order they came; one may wait.
+  LiveServer server({"-n", "1", "-i", "SYNCH", "-t", "PER_REQUEST", "-b", "50", "-c", "NO_CACHE"});
   WriteFileOrDie(server.root() + "a.htm", "A");
-  LoopbackClient first(server.port()), second(server.port());
-  ASSERT_TRUE(first.Send("GET /a.htm HTTP/1.0\r\n"));
-  ASSERT_TRUE(second.Send("GET /a.htm HTTP/1.0\r\n"));
-  LoopbackClient third(server.port());
-  ASSERT_TRUE(third.connected());
-  ASSERT_TRUE(third.Send(kGetA));
-  // Both threads wait for their clients' heads; the third client waits its turn.
-  EXPECT_FALSE(third.Readable(300ms));
-  ASSERT_TRUE(first.Send("\r\n"));
-  EXPECT_EQ(first.ReadAll(), kFileOk + "A");
-  EXPECT_EQ(third.ReadAll(), kFileOk + "A");
-  ASSERT_TRUE(second.Send("\r\n"));
-  EXPECT_EQ(second.ReadAll(), kFileOk + "A");
+  LoopbackClient slow(server.port());
+  ASSERT_TRUE(slow.Send("GET /a.htm HTTP/1.0\r\n"));
+  // A command is answered by a thread that may wait; the only one waits for the head.
+  LoopbackClient command(server.port());
+  ASSERT_TRUE(command.Send(kProbe));
+  EXPECT_EQ(server.Exchange(kGetA), kFileOk + "A");
+  EXPECT_FALSE(command.Readable(300ms));
+  ASSERT_TRUE(slow.Send("\r\n"));
+  EXPECT_EQ(slow.ReadAll(), kFileOk + "A");
+  EXPECT_NE(command.ReadAll().find("<html></html>"), std::string::npos);
+}
+
+TEST(SlowClientTest, MoreWaitingClientsThanThreadsAndQueueAreAllServedOnceTheirHeadsArrive) {
+  // Two waiting threads and room for two more connections: of six slow clients, the
+  // last two hold both accepting threads until the queue has room again.
+  LiveServer server({"-n", "2", "-i", "SYNCH", "-t", "POOL", "-b", "2", "-c", "NO_CACHE"});
+  WriteFileOrDie(server.root() + "a.htm", "A");
+  std::vector<std::unique_ptr<LoopbackClient>> clients;
+  for (int i = 0; i < 6; ++i) {
+    clients.push_back(std::make_unique<LoopbackClient>(server.port()));
+    ASSERT_TRUE(clients.back()->Send("GET /a.htm HTTP/1.0\r\n"));
+  }
+  // The heads end in the reverse order: the last one is whole first, yet waits its turn
+  // behind the others, and none is lost meanwhile.
+  for (auto client = clients.rbegin(); client != clients.rend(); ++client) ASSERT_TRUE((*client)->Send("\r\n"));
+  for (size_t i = 0; i < clients.size(); ++i) EXPECT_EQ(clients[i]->ReadAll(), kFileOk + "A") << i;
+  EXPECT_EQ(server.Exchange(kGetA), kFileOk + "A");
 }
 
 // Brings the loopback interface of a fresh network namespace up without IPv6; false

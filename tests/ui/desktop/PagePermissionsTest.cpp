@@ -25,8 +25,11 @@ document.getElementById('field').addEventListener('keydown', function ask() {
   this.removeEventListener('keydown', ask);
   Notification.requestPermission().then(answer => fetch('/result?notifications=' + answer));
   navigator.geolocation.getCurrentPosition(() => {}, () => {});
+  // Queries still under way when the answer comes would each report it: only the first does.
+  let reported = false;
   const poll = setInterval(() => navigator.permissions.query({name: 'geolocation'}).then(status => {
-    if (status.state == 'prompt') return;
+    if (status.state == 'prompt' || reported) return;
+    reported = true;
     clearInterval(poll);
     fetch('/result?location=' + status.state);
   }), 100);
