@@ -101,12 +101,6 @@ int ListenOnLoopback(int* port, int backlog) {
   return fd;
 }
 
-int FindFreePort() {
-  int port = 0;
-  close(ListenOnLoopback(&port, 1));
-  return port;
-}
-
 ClosedPort::ClosedPort() {
   fd_ = BindOnLoopback(&port_);
   if (fd_ < 0) throw std::runtime_error("no port to be had on 127.0.0.1");

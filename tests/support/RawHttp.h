@@ -13,11 +13,6 @@ std::string RawHttpExchange(int port, const std::string& request,
 std::optional<std::string> TryHttpExchange(int port, const std::string& request,
                                            std::chrono::milliseconds timeout = std::chrono::seconds(30));
 
-// A port on 127.0.0.1 that nothing listened on at the moment of the call, but which
-// anything may take before the caller does. Start programs on port 0 with a port file
-// (support/ProgramPort.h), or hold a ClosedPort, instead.
-[[deprecated("racy while tests run side by side: use ProgramPort or ClosedPort")]] int FindFreePort();
-
 // A port on 127.0.0.1 where connections are refused for as long as the object lives: its
 // socket is bound there but does not listen, so nobody else can take the port. Listen()
 // turns it into a server's socket at the same port.
