@@ -19,9 +19,8 @@ class SessionRestore : public QObject {
   // `path`: the file of open pages.
   SessionRestore(CMainFrame* frame, QString path);
 
-  // The addresses the last run left open, if it ended uncleanly.
-  const QStringList& leftOpen() const { return leftOpen_; }
-  // Reopens them, each in a page window of its own, and takes the offer away.
+  // Reopens the pages an unclean end left open, each in a page window of its own, and
+  // takes the offer away.
   void reopen();
   // The program is closing cleanly: nothing is left to restore.
   void endCleanly();

@@ -148,7 +148,7 @@ TEST(InstallTest, AnInstalledProgramKeepsEachAccountsStateInItsDataDirectoryAndS
       << program.Output();
 
   // Its local pages: the generated ones from the data directory, the advertisement from the program's.
-  for (const std::string& page : {"scj.htm", "menu.htm", "sysmsg.htm"}) {
+  for (const std::string page : {"scj.htm", "menu.htm", "sysmsg.htm"}) {
     const std::string answer = FetchAsOtherAccount(port, "/" + page);
     EXPECT_EQ(answer.rfind("HTTP/1.0 200", 0), 0u) << page << "\n" << answer;
     EXPECT_EQ(answer.substr(answer.find("\r\n\r\n") + 4), ReadFileOrEmpty(data + page)) << page;

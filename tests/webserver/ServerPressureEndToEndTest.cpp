@@ -81,7 +81,9 @@ TEST(ServerPressureTest, SigtermEndsTheProgramAndSavesTheStateWhateverClientsDo)
   for (int i = 1; i < 30; ++i) {
     clients.push_back(std::make_unique<LoopbackClient>(program.port(), AF_INET, 4096));
     ASSERT_TRUE(clients.back()->connected());
-    if (i > 1) ASSERT_TRUE(clients.back()->Send("GET /big.htm HTTP/1.0\r\nX-Line: 1\r\n"));
+    if (i > 1) {
+      ASSERT_TRUE(clients.back()->Send("GET /big.htm HTTP/1.0\r\nX-Line: 1\r\n"));
+    }
   }
 
   const auto signalled = std::chrono::steady_clock::now();
