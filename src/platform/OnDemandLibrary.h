@@ -28,3 +28,7 @@ class OnDemandLibrary {
 };
 
 }  // namespace platform
+
+// Inside a forwarding function: `real`, the library's function of the same name as the
+// declared `name`, looked up once (null when it cannot be had).
+#define VARNOK_ON_DEMAND(library, name) static auto* const real = (library).function<decltype(name)>(#name)

@@ -19,17 +19,17 @@ platform::OnDemandLibrary curl("libcurl.so.4");
 extern "C" {
 
 CURLcode curl_global_init(long flags) {
-  static auto* real = curl.function<decltype(curl_global_init)>("curl_global_init");
+  VARNOK_ON_DEMAND(curl, curl_global_init);
   return real ? real(flags) : CURLE_FAILED_INIT;
 }
 
 CURL* curl_easy_init() {
-  static auto* real = curl.function<decltype(curl_easy_init)>("curl_easy_init");
+  VARNOK_ON_DEMAND(curl, curl_easy_init);
   return real ? real() : nullptr;
 }
 
 CURLcode curl_easy_setopt(CURL* handle, CURLoption option, ...) {
-  static auto* real = curl.function<decltype(curl_easy_setopt)>("curl_easy_setopt");
+  VARNOK_ON_DEMAND(curl, curl_easy_setopt);
   if (!real) return CURLE_FAILED_INIT;
   // The option's number tells the type of its one argument (curl.h's CURLOPTTYPE_*).
   va_list arguments;
@@ -46,12 +46,12 @@ CURLcode curl_easy_setopt(CURL* handle, CURLoption option, ...) {
 }
 
 CURLcode curl_easy_perform(CURL* handle) {
-  static auto* real = curl.function<decltype(curl_easy_perform)>("curl_easy_perform");
+  VARNOK_ON_DEMAND(curl, curl_easy_perform);
   return real ? real(handle) : CURLE_FAILED_INIT;
 }
 
 void curl_easy_cleanup(CURL* handle) {
-  static auto* real = curl.function<decltype(curl_easy_cleanup)>("curl_easy_cleanup");
+  VARNOK_ON_DEMAND(curl, curl_easy_cleanup);
   if (real) real(handle);
 }
 
