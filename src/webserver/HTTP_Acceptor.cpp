@@ -118,35 +118,52 @@ int HTTP_Acceptor::Waiter::take(const Listener& listener, Accepted* accepted) {
   accepted->handle = handle;
   accepted->addresses.ours = listener.address;
   last_ = &listener;
-  return 1;
+  return kAccepted;
 }
 
-int HTTP_Acceptor::Waiter::accept(Accepted* accepted) {
-  if (busy_ && last_) {
+int HTTP_Acceptor::Waiter::wait(Accepted* accepted, void** readable, int timeout_ms) {
+  // Skipping the wait is only for a thread with no deadline coming: one that watches
+  // sockets must see them too.
+  if (busy_ && last_ && timeout_ms < 0) {
     const int got = take(*last_, accepted);
     if (got != 0) return got;
     busy_ = false;
   }
-  return wait_and_take(accepted);
+  return epoll_ >= 0 ? wait_and_take(accepted, readable, timeout_ms) : poll_and_take(accepted, timeout_ms);
 }
 
-int HTTP_Acceptor::Waiter::wait_and_take(Accepted* accepted) {
-  if (epoll_ >= 0) {
-    epoll_event ready[3];
-    const auto start = std::chrono::steady_clock::now();
-    const int count = ::epoll_wait(epoll_, ready, 3, -1);
-    busy_ = std::chrono::steady_clock::now() - start < kWaitWithoutSleep;
-    for (int i = 0; i < count; ++i)
-      if (!ready[i].data.ptr) return 0;
-    for (int i = 0; i < count; ++i) {
-      const int got = take(*static_cast<const Listener*>(ready[i].data.ptr), accepted);
-      if (got != 0) return got;
-    }
-    return 0;
-  }
-  // Without an epoll descriptor of its own, the thread waits with poll().
+int HTTP_Acceptor::Waiter::wait_and_take(Accepted* accepted, void** readable, int timeout_ms) {
+  // One event a wait: a watched socket reports once, so an event that was fetched must
+  // be served, and the others stay queued in the kernel for the next wait.
+  epoll_event ready{};
+  const auto start = std::chrono::steady_clock::now();
+  const int count = ::epoll_wait(epoll_, &ready, 1, timeout_ms);
+  busy_ = std::chrono::steady_clock::now() - start < kWaitWithoutSleep;
+  if (count <= 0 || !ready.data.ptr) return 0;
+  if (is_listener(ready.data.ptr)) return take(*static_cast<const Listener*>(ready.data.ptr), accepted);
+  *readable = ready.data.ptr;
+  return kReadable;
+}
+
+bool HTTP_Acceptor::Waiter::watch(int handle, void* tag) {
+  if (epoll_ < 0) return false;
+  epoll_event event{};
+  event.events = EPOLLIN | EPOLLRDHUP | EPOLLONESHOT;
+  event.data.ptr = tag;
+  // A socket watched before stays registered, disarmed, after it reported.
+  return ::epoll_ctl(epoll_, EPOLL_CTL_ADD, handle, &event) == 0 ||
+         (errno == EEXIST && ::epoll_ctl(epoll_, EPOLL_CTL_MOD, handle, &event) == 0);
+}
+
+void HTTP_Acceptor::Waiter::unwatch(int handle) {
+  if (epoll_ >= 0) ::epoll_ctl(epoll_, EPOLL_CTL_DEL, handle, nullptr);
+}
+
+// Without an epoll descriptor of its own, the thread waits with poll() and watches
+// nothing: every waiting connection goes to the pool.
+int HTTP_Acceptor::Waiter::poll_and_take(Accepted* accepted, int timeout_ms) {
   pollfd waits[3] = {{stop_handle_, POLLIN, 0}, {listeners_[0].handle, POLLIN, 0}, {listeners_[1].handle, POLLIN, 0}};
-  if (::poll(waits, 3, -1) <= 0 || waits[0].revents) return 0;
+  if (::poll(waits, 3, timeout_ms) <= 0 || waits[0].revents) return 0;
   for (int i = 1; i < 3; ++i) {
     if (!waits[i].revents) continue;
     const int got = take(listeners_[i - 1], accepted);

@@ -34,8 +34,9 @@ class HTTP_Acceptor {
     platform::ConnectionAddresses addresses;
   };
 
-  // One thread's wait for connections. Every accepting thread has its own, and each new
-  // connection wakes one waiting thread, not all of them.
+  // One thread's wait for connections, and for the sockets it watches: connections it
+  // took whose request head is still arriving. Every accepting thread has its own, and
+  // each new connection wakes one waiting thread, not all of them.
   class Waiter {
    public:
     // `stop_handle` becoming readable ends every wait.
@@ -44,10 +45,21 @@ class HTTP_Acceptor {
     Waiter(const Waiter&) = delete;
     Waiter& operator=(const Waiter&) = delete;
 
-    //  1: *accepted holds a new connection (close-on-exec, blocking);
-    //  0: nothing to take (stop requested, interrupted, or another thread was quicker);
+    static constexpr int kAccepted = 1;
+    static constexpr int kReadable = 2;
+    //  kAccepted: *accepted holds a new connection (close-on-exec, blocking);
+    //  kReadable: a watched socket became readable; *readable is the tag it was watched
+    //             with, and it is no longer watched;
+    //  0: nothing (stop requested, `timeout_ms` passed, interrupted, or another thread
+    //     was quicker);
     // -1: accepting failed, errno tells why.
-    int accept(Accepted* accepted);
+    // `timeout_ms` < 0 waits without a limit.
+    int wait(Accepted* accepted, void** readable, int timeout_ms);
+    // Wakes one wait once `handle` is readable or closed, with `tag`. False when the
+    // system refuses.
+    bool watch(int handle, void* tag);
+    // No wake-up for `handle` any more, watched or not.
+    void unwatch(int handle);
 
    private:
     struct Listener {
@@ -55,7 +67,9 @@ class HTTP_Acceptor {
       sockaddr_storage address;
     };
     int take(const Listener& listener, Accepted* accepted);
-    int wait_and_take(Accepted* accepted);
+    int wait_and_take(Accepted* accepted, void** readable, int timeout_ms);
+    int poll_and_take(Accepted* accepted, int timeout_ms);
+    bool is_listener(const void* tag) const { return tag == &listeners_[0] || tag == &listeners_[1]; }
 
     Listener listeners_[2];
     int stop_handle_;

@@ -55,12 +55,21 @@ bool HTTP_Handler::take_connection_without_waiting(ACE_HANDLE handle, ACE_Messag
   io_.forbid_waiting();
   addresses_ = &addresses;
   start(handle, block);
+  const bool done = continue_without_waiting();
+  // Admitting is the first step, so whatever follows needs no addresses.
+  if (!done) addresses_ = nullptr;
+  return done;
+}
+
+bool HTTP_Handler::continue_without_waiting() {
+  would_wait_ = false;
   guarded([this] { serve(); });
-  addresses_ = nullptr;
   if (would_wait_ || io_.close_needs_waiting()) return false;
   factory_.destroy_handler(this, &io_);
   return true;
 }
+
+void HTTP_Handler::abandon() { factory_.destroy_handler(this, &io_); }
 
 void HTTP_Handler::serve_rest() {
   io_.allow_waiting();

@@ -1,4 +1,6 @@
 #pragma once
+#include <chrono>
+
 #include "platform/SocketOwner.h"
 #include "webserver/HTTP_Request.h"
 #include "webserver/HTTP_Response.h"
@@ -35,8 +37,18 @@ class HTTP_Handler : public IO_Completion {
   // may wait.
   bool take_connection_without_waiting(ACE_HANDLE handle, ACE_Message_Block* block,
                                        const platform::ConnectionAddresses& addresses);
+  // Goes on as far as it goes without waiting, after more of the request head arrived
+  // (or its deadline passed); true and false as take_connection_without_waiting.
+  bool continue_without_waiting();
+  // Whether what the connection waits for is more of its request head, which the
+  // accepting thread can wait for itself.
+  bool waits_for_request_head() const { return would_wait_ && step_ == Step::Read && !io_.close_needs_waiting(); }
+  ACE_HANDLE handle() const { return handle_; }
+  std::chrono::steady_clock::time_point head_deadline() const { return io_.head_deadline(); }
   // Serves what take_connection_without_waiting left, to the end; destroys the handler.
   void serve_rest();
+  // Closes the connection unanswered (a stopping server); destroys the handler.
+  void abandon();
   // Marks the connection done; take_connection releases the handler once the callback
   // chain that called this has returned.
   void finish();

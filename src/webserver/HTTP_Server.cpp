@@ -17,6 +17,7 @@
 #include "pages/CommandDispatcher.h"
 #include "platform/SharedMemoryToken.h"
 #include "platform/SocketOwner.h"
+#include "webserver/Arriving_Heads.h"
 #include "webserver/Filecache_Connection_Factory.h"
 #include "webserver/HTTP_Handler.h"
 #include "webserver/Plain_Connection_Factory.h"
@@ -176,39 +177,46 @@ ACE_THR_FUNC_RETURN HTTP_Server::accepting_thread(void* server) {
 void HTTP_Server::serve_until_stopped() {
   platform::OpenPeerOwnerQueries();
   HTTP_Acceptor::Waiter& waiter = *waiters_[next_waiter_++];
-  for (HTTP_Acceptor::Accepted accepted; accept_connection(waiter, &accepted);) serve_accepted(accepted);
+  Arriving_Heads heads(waiter);
+  while (!stopping()) {
+    HTTP_Acceptor::Accepted accepted;
+    void* readable = nullptr;
+    const int got = waiter.wait(&accepted, &readable, heads.milliseconds_to_deadline());
+    if (got == HTTP_Acceptor::Waiter::kAccepted && !take_accepted(accepted, heads)) break;
+    if (got == HTTP_Acceptor::Waiter::kReadable)
+      if (HTTP_Handler* handler = heads.take(readable)) go_on(handler, handler->continue_without_waiting(), heads);
+    if (got < 0) pause_after_failed_accept();
+    // A client past its deadline is given up on by going on with it: its receive fails.
+    for (HTTP_Handler* handler : heads.take_expired()) go_on(handler, handler->continue_without_waiting(), heads);
+  }
+  // The first thread to notice tells the others and the server thread waiting for it.
+  stop_.request();
 }
 
 bool HTTP_Server::stopping() const { return stop_.requested() || context_.state.QuitFlag(); }
 
-bool HTTP_Server::accept_connection(HTTP_Acceptor::Waiter& waiter, HTTP_Acceptor::Accepted* accepted) {
-  while (!stopping()) {
-    const int got = waiter.accept(accepted);
-    if (got < 0) {
-      // Out of descriptors or buffers: the listener stays, and the next try comes once
-      // serving threads had a moment to give descriptors back. A run of the same
-      // failure is logged once.
-      const int error = errno;
-      if (accept_failure_.exchange(error) != error) ACE_ERROR((LM_ERROR, "%p\n", "HTTP_Acceptor::accept"));
-      stop_.sleep_for(kAcceptPause);
-      continue;
-    }
-    if (got == 0) continue;
-    if (accept_failure_.load(std::memory_order_relaxed) != 0) accept_failure_.store(0);
-    // The shutdown wake-up, or anything that arrived with it, is neither read nor answered.
-    if (stopping()) {
-      ::close(accepted->handle);
-      break;
-    }
-    if (throttle_) throttle_wait();
-    return true;
-  }
-  // The first thread to notice tells the others and the server thread waiting for it.
-  stop_.request();
-  return false;
+void HTTP_Server::pause_after_failed_accept() {
+  // Out of descriptors or buffers: the listener stays, and the next try comes once
+  // serving threads had a moment to give descriptors back. A run of the same failure
+  // is logged once.
+  const int error = errno;
+  if (accept_failure_.exchange(error) != error) ACE_ERROR((LM_ERROR, "%p\n", "HTTP_Acceptor::accept"));
+  stop_.sleep_for(kAcceptPause);
 }
 
-void HTTP_Server::serve_accepted(const HTTP_Acceptor::Accepted& accepted) {
+bool HTTP_Server::take_accepted(const HTTP_Acceptor::Accepted& accepted, Arriving_Heads& heads) {
+  if (accept_failure_.load(std::memory_order_relaxed) != 0) accept_failure_.store(0);
+  // The shutdown wake-up, or anything that arrived with it, is neither read nor answered.
+  if (stopping()) {
+    ::close(accepted.handle);
+    return false;
+  }
+  if (throttle_) throttle_wait();
+  serve_accepted(accepted, heads);
+  return true;
+}
+
+void HTTP_Server::serve_accepted(const HTTP_Acceptor::Accepted& accepted, Arriving_Heads& heads) {
   ACE_Message_Block* block = new (std::nothrow) ACE_Message_Block(kBlockSize);
   HTTP_Handler* handler = block && block->base() ? serving_factory_->create_handler() : nullptr;
   // Without memory for this connection it is closed unanswered; the server goes on.
@@ -216,7 +224,12 @@ void HTTP_Server::serve_accepted(const HTTP_Acceptor::Accepted& accepted) {
   if (!handler) ::close(accepted.handle);
   // The handler holds its own reference, which another thread may release from now on.
   if (block) block->release();
-  if (!done && !pool_->hand_over(handler)) handler->serve_rest();
+  go_on(handler, done, heads);
+}
+
+void HTTP_Server::go_on(HTTP_Handler* handler, bool done, Arriving_Heads& heads) {
+  if (!done && !(handler->waits_for_request_head() && heads.add(handler)) && !pool_->hand_over(handler))
+    handler->serve_rest();
   context_.cgi_children.reap();
 }
 

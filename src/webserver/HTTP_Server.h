@@ -12,13 +12,17 @@
 #include "webserver/Stop_Signal.h"
 
 class AppState;
+class Arriving_Heads;
 class Connection_Factory;
+class HTTP_Handler;
 
 // The embedded HTTP server: parses its argument vector and listens on the loopback
 // addresses. One thread per processor core (at most the vector's thread count) accepts
 // connections and serves each as far as it goes without waiting, which for a plain
-// file is to its end; what needs waiting goes on to a pool of up to the thread count
-// (Handoff_Pool), so no client holds up an accepting thread. It runs until the
+// file is to its end; a request head still arriving is waited for by that thread among
+// its other connections (Arriving_Heads), and whatever else needs waiting goes on to a
+// pool of up to the thread count (Handoff_Pool), so no client holds up an accepting
+// thread. It runs until the
 // application's quit flag is seen after an accept or its stop signal is given; stopping
 // cuts the connections still open.
 class HTTP_Server {
@@ -60,10 +64,14 @@ class HTTP_Server {
   // The body of each accepting thread: accept, serve, until the server stops.
   static ACE_THR_FUNC_RETURN accepting_thread(void* server);
   void serve_until_stopped();
-  // The next connection; false once the server is stopping.
-  bool accept_connection(HTTP_Acceptor::Waiter& waiter, HTTP_Acceptor::Accepted* accepted);
+  // Serves a new connection; false (the connection closed) once the server is stopping.
+  bool take_accepted(const HTTP_Acceptor::Accepted& accepted, Arriving_Heads& heads);
   // Serves what it can of an accepted connection at once, and hands the rest over.
-  void serve_accepted(const HTTP_Acceptor::Accepted& accepted);
+  void serve_accepted(const HTTP_Acceptor::Accepted& accepted, Arriving_Heads& heads);
+  // What a connection not `done` waits for: its request head on this thread, the rest
+  // on the pool.
+  void go_on(HTTP_Handler* handler, bool done, Arriving_Heads& heads);
+  void pause_after_failed_accept();
   void throttle_wait();
 
   int port_ = 0;

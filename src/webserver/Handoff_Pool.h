@@ -9,8 +9,8 @@
 class HTTP_Handler;
 
 // Threads that may wait: they finish the connections that the accepting threads could
-// not serve without waiting (a request head still arriving, a CGI program, a command, a
-// large file, a lingering close). Threads start as they are first needed, up to a
+// not serve without waiting (a CGI program, a command, a large file, a lingering close,
+// a request head the accepting thread could not wait for among its own). Threads start as they are first needed, up to a
 // bound. While all are busy, connections queue here; once the queue is full, an
 // accepting thread that hands over one more waits as well, and new clients wait in the
 // listen backlog.
