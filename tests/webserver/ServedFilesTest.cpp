@@ -47,6 +47,7 @@ TEST(ServedFilesTest, UpdatesAreNeverServedAndOnlyOurOwnPagesRunAsOurOrigin) {
   WriteFileOrDie(server.root() + "notes.htm", "notes");
   // The document root reaches the program directory through a link, as a second name.
   std::filesystem::create_directory_symlink(program, server.root() + "program");
+  std::filesystem::create_symlink(program + "update/varnok", server.root() + "latest.htm");
   // A link in the place of one of our pages is not ours, nor what it leads to.
   std::filesystem::remove(program + "sysmsg.htm");
   std::filesystem::create_symlink(server.root() + "notes.htm", program + "sysmsg.htm");
@@ -57,6 +58,8 @@ TEST(ServedFilesTest, UpdatesAreNeverServedAndOnlyOurOwnPagesRunAsOurOrigin) {
       {"GET /program//update/varnok", missing},
       {"GET /program/./i12update/varnok", missing},
       {"GET /program/update/i7varnok", missing},
+      {"GET /latest.htm", missing},
+      {"HEAD /latest.htm", missing},
       {"GET /program/guanggao.htm", kOwnPageOk + "guanggao.htm"},
       {"GET /program/scj.htm", kOwnPageOk + "scj.htm"},
       {"GET /program/sysmsg.htm", kFileOk + "notes"},
