@@ -109,6 +109,30 @@ for c in 1 8 32; do
   unset rates before_usage
 done
 
+# At concurrency 1 the rate depends mostly on where the scheduler puts the client and the
+# serving thread: on one core each request costs a switch, on two a wake-up across cores,
+# which in a virtual machine takes several times as long. A run gets one or the other,
+# differently for each server, so the rates above swing by half between runs. Held on one
+# core together, client and servers are compared on equal terms.
+all_cores="$(taskset -p $$ | awk '{print $NF}')"
+pin() { for i in "${!servers[@]}"; do for pid in ${procs[$i]}; do taskset -a -p "$1" "$pid" >/dev/null; done; done; }
+pin 1
+declare -A pinned=()
+for _ in 1 2 3; do
+  for i in "${!servers[@]}"; do pinned[$i]+="$(taskset -c 0 ab -q -n "$requests" -c 1 "http://127.0.0.1:${ports[$i]}/page.htm" 2>/dev/null | awk '/Requests per second/ {print $4}') "; done
+done
+pin "$all_cores"
+for i in "${!servers[@]}"; do
+  rate="$(best ${pinned[$i]})"
+  [ "${servers[$i]}" = varnok ] && ours="$rate"
+  [ "${servers[$i]}" = before ] && earlier="$rate"
+  [ "${servers[$i]}" = nginx ] && theirs_rate="$rate"
+  printf 'concurrency 1, one core %-8s %10.0f\n' "${servers[$i]}" "$rate"
+done
+awk -v a="$ours" -v b="$theirs_rate" 'BEGIN {printf "  ratio varnok/nginx %.2f", a / b}'
+[ -n "${earlier:-}" ] && awk -v a="$earlier" -v b="$theirs_rate" 'BEGIN {printf ", before/nginx %.2f", a / b}'
+echo
+
 if [ -n "${SYSCALLS:-}" ]; then
   echo "system calls per request (strace -c -f, one round of $requests at concurrency 8):"
   for i in "${!servers[@]}"; do
