@@ -72,8 +72,7 @@ TEST(ServerPressureTest, SigtermEndsTheProgramAndSavesTheStateWhateverClientsDo)
 
   // Clients that trickle their heads, one that stopped reading a big file, one that
   // never sent anything, and more than the server has threads for.
-  // The big file is under way before the others come: once they hold every thread, a
-  // request that arrives with them may wait out their head deadline.
+  // The big file is under way before the signal comes.
   std::vector<std::unique_ptr<LoopbackClient>> clients;
   clients.push_back(std::make_unique<LoopbackClient>(program.port(), AF_INET, 4096));
   ASSERT_TRUE(clients.front()->Send("GET /big.htm HTTP/1.0\r\n\r\n"));
