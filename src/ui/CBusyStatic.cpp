@@ -41,6 +41,9 @@ CBusyStatic::Frame CBusyStatic::ComputeFrame(const QRect& client, int position) 
 
 CBusyStatic::CBusyStatic(QWidget* parent) : QWidget(parent) {
   SetControlId(this, ids::IDC_STATIC_BUSY);
+  // Out of sight until a load has gone on for a step: shown with its bar, it would be
+  // hidden again at its first paint, drawing the whole window twice as it first appears.
+  hide();
   timer_.setInterval(kTimerPeriodMs);
   connect(&timer_, &QTimer::timeout, this, &CBusyStatic::step);
 }

@@ -7,8 +7,8 @@
 
 // The loading animation of the address bar (control 1047): three coloured stripes that
 // slide down the control while the active page loads. It is only ever started from
-// outside, comes into sight at its first step, and stops and hides itself at the first
-// step or paint that finds the active page idle.
+// outside; it is out of sight until its first step, and stops and hides itself at the
+// first step or paint that finds the active page idle.
 class CBusyStatic : public QWidget {
   Q_OBJECT
 

@@ -86,8 +86,9 @@ TEST(IndicatorsTest, StopsAndHidesOnceTheActivePageIsIdle) {
   bool loading = true;
   busy->setLoadingQuery([&loading] { return loading; });
   bar.show();
+  EXPECT_TRUE(busy->isHidden()) << "in sight before any load";
   busy->start();
-  ASSERT_TRUE(busy->isVisible());
+  ASSERT_TRUE(WaitFor([&] { return busy->isVisible(); }));
 
   // The timer alone keeps it moving while the page loads.
   EXPECT_TRUE(WaitFor([&] { return busy->position() >= 6; }));
