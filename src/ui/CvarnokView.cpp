@@ -48,8 +48,9 @@ CvarnokView::~CvarnokView() {
 }
 
 void CvarnokView::connectEngineEvents() {
-  // Loading begins (navigation requested, download begins), the address is committed,
-  // the document completes or fails, the title arrives: each refreshes the captions.
+  // The address is committed, the title arrives, the document completes or fails: each
+  // refreshes the captions (the start of a load changes neither address nor title; when
+  // the engine shows the requested address as the title meanwhile, it says so).
   connect(this, &QWebEngineView::loadStarted, this, &CvarnokView::onLoadStarted);
   connect(this, &QWebEngineView::urlChanged, this, &CvarnokView::scheduleCaptions);
   connect(this, &QWebEngineView::loadFinished, this, &CvarnokView::onLoadFinished);
@@ -145,7 +146,6 @@ void CvarnokView::printPage() {
 void CvarnokView::onLoadStarted() {
   loading_ = true;
   rendererGone_ = false;
-  scheduleCaptions();
   frame_->startBusy();
 }
 
