@@ -1,11 +1,27 @@
 #include "ui/EngineSwitches.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace engine_switches {
 
 namespace {
+
 const char kMarker[] = "--webEngineArgs";
+const char kFlagsVariable[] = "QTWEBENGINE_CHROMIUM_FLAGS";
+
+// The person's own switches in the environment (even none, when the variable is set
+// but empty) take the place of every switch on the command line, ours among them: ours
+// join theirs there.
+void AddToFlagsVariable() {
+  const char* value = std::getenv(kFlagsVariable);
+  if (!value) return;
+  std::string flags = value;
+  for (const std::string& word : Ours())
+    if (flags.find(word) == std::string::npos) flags += (flags.empty() ? "" : " ") + word;
+  setenv(kFlagsVariable, flags.c_str(), 1);
+}
+
 }  // namespace
 
 const std::vector<std::string>& Ours() {
@@ -25,6 +41,7 @@ const std::vector<std::string>& Ours() {
 }
 
 CommandLine::CommandLine(int argc, char** argv) {
+  AddToFlagsVariable();
   words_.assign(argv, argv + argc);
   // The engine takes only the arguments after this marker as its own.
   if (std::find(words_.begin(), words_.end(), kMarker) == words_.end()) words_.push_back(kMarker);

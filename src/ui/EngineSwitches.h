@@ -11,7 +11,9 @@ const std::vector<std::string>& Ours();
 
 // The program's arguments followed by our switches, as the application object takes
 // them: `argc` and the returned pointers stay valid for as long as the returned
-// object lives, and the array ends with a null pointer.
+// object lives, and the array ends with a null pointer. When the person gives the
+// engine switches of their own in QTWEBENGINE_CHROMIUM_FLAGS, which the engine then
+// reads instead of the command line, ours are added there too.
 class CommandLine {
  public:
   CommandLine(int argc, char** argv);

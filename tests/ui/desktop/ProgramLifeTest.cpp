@@ -71,17 +71,28 @@ TEST_F(ProgramLifeTest, StartedByRootItTurnsTheEnginesSandboxOffItself) {
 }
 
 // The engine's renderers come from its one fork server; the unsandboxed second one, which
-// nothing of this engine uses, is never started (a whole engine process on every launch).
+// nothing of this engine uses, is never started (a whole engine process on every launch),
+// also when the person gives the engine switches of their own, which the engine then reads
+// instead of the program's.
 TEST_F(ProgramLifeTest, TheEngineKeepsOnlyTheForkServerItsPagesComeFrom) {
-  Start(site.Url("/page"));
-  ASSERT_TRUE(WaitForPage(0, site.Url("/page"))) << program.Output();
-  const std::vector<std::string> helpers = DescendantCommandLines(program.pid());
-  const auto count = [&](const std::string& part) {
-    return std::count_if(helpers.begin(), helpers.end(),
-                         [&](const std::string& line) { return line.find(part) != std::string::npos; });
-  };
-  EXPECT_GE(count("--type=zygote"), 1) << "no fork server: the renderers would start the slow way";
-  EXPECT_EQ(count("--no-zygote-sandbox"), 0) << "the unsandboxed fork server runs";
+  for (const std::string ownSwitches : {"", "--renderer-process-limit=3"}) {
+    VarnokOnDesktop instance(desktop);
+    // Empty: not in the environment at all.
+    instance.environment()["QTWEBENGINE_CHROMIUM_FLAGS"] = ownSwitches;
+    const std::string page = "/page" + std::to_string(ownSwitches.size());
+    instance.WriteIni(site.Url(page));
+    ASSERT_TRUE(instance.Start()) << instance.Output();
+    ASSERT_TRUE(site.WaitForRequests(page)) << instance.Output();
+    const std::vector<std::string> helpers = DescendantCommandLines(instance.pid());
+    const auto count = [&](const std::string& part) {
+      return std::count_if(helpers.begin(), helpers.end(),
+                           [&](const std::string& line) { return line.find(part) != std::string::npos; });
+    };
+    EXPECT_GE(count("--type=zygote"), 1) << ownSwitches << ": no fork server, renderers would start the slow way";
+    EXPECT_EQ(count("--no-zygote-sandbox"), 0) << ownSwitches << ": the unsandboxed fork server runs";
+    instance.Signal(SIGTERM);
+    EXPECT_EQ(instance.WaitForExit(60s), 0) << instance.Output();
+  }
 }
 
 TEST_F(ProgramLifeTest, ASecondInstanceExitsAtOnceWithoutAWindow) {
