@@ -41,8 +41,11 @@ CBusyStatic::Frame CBusyStatic::ComputeFrame(const QRect& client, int position) 
 
 CBusyStatic::CBusyStatic(QWidget* parent) : QWidget(parent) {
   SetControlId(this, ids::IDC_STATIC_BUSY);
+  // Out of sight until a load has gone on for a step: shown with its bar, it would be
+  // hidden again at its first paint, drawing the whole window twice as it first appears.
+  hide();
   timer_.setInterval(kTimerPeriodMs);
-  connect(&timer_, &QTimer::timeout, this, qOverload<>(&QWidget::update));
+  connect(&timer_, &QTimer::timeout, this, &CBusyStatic::step);
 }
 
 void CBusyStatic::setLoadingQuery(std::function<bool()> isActivePageLoading) {
@@ -50,9 +53,20 @@ void CBusyStatic::setLoadingQuery(std::function<bool()> isActivePageLoading) {
 }
 
 void CBusyStatic::start() {
+  // It comes into sight at its first step, not at once: a page that has loaded by then
+  // (most pages from the disk cache or a near server) never makes it flash, and while a
+  // page starts loading, the whole window is not drawn again just for the indicator.
   timer_.start();
-  show();
   position_ = 0;
+}
+
+void CBusyStatic::step() {
+  if (!activePageLoading()) {
+    stop();
+    return;
+  }
+  if (isHidden()) show();
+  update();
 }
 
 bool CBusyStatic::activePageLoading() const { return isActivePageLoading_ && isActivePageLoading_(); }

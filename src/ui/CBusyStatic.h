@@ -7,7 +7,8 @@
 
 // The loading animation of the address bar (control 1047): three coloured stripes that
 // slide down the control while the active page loads. It is only ever started from
-// outside; it stops and hides itself at the first paint that finds the active page idle.
+// outside; it is out of sight until its first step, and stops and hides itself at the
+// first step or paint that finds the active page idle.
 class CBusyStatic : public QWidget {
   Q_OBJECT
 
@@ -31,7 +32,8 @@ class CBusyStatic : public QWidget {
   // one the indicator treats every page as idle.
   void setLoadingQuery(std::function<bool()> isActivePageLoading);
 
-  // (Re)starts the animation from the top; a running animation starts over.
+  // (Re)starts the animation from the top; a running animation starts over. A hidden
+  // indicator shows at the first step (kTimerPeriodMs later) if the page still loads.
   void start();
 
   bool isAnimating() const { return timer_.isActive(); }
@@ -42,6 +44,7 @@ class CBusyStatic : public QWidget {
 
  private:
   bool activePageLoading() const;
+  void step();
   void stop();
 
   QTimer timer_;

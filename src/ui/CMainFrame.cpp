@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QQuickWidget>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QWebEngineHistory>
 #include <QWebEngineProfile>
@@ -48,7 +49,11 @@ CMainFrame::CMainFrame(AppState& state, QWebEngineProfile* profile, QWidget* par
       downloads_(new DownloadRequestHandler(profile_, this, [this](const QString& text) { tellStatus(text); }, this)),
       permissions_(new SitePermissions(this, this)),
       fullScreen_(new FullScreenController(this)),
-      exit_(new ProgramExit(this)) {
+      exit_(new ProgramExit(this)),
+      followTimer_(new QTimer(this)) {
+  followTimer_->setSingleShot(true);
+  followTimer_->setInterval(CvarnokView::kFollowDelayMs);
+  connect(followTimer_, &QTimer::timeout, this, &CMainFrame::followCurrentPage);
   setMinimumSize(800, 600);
   setWindowIcon(ProgramPictures::ProgramIcon());
   drawThroughOpenGlFromTheStart();
@@ -234,7 +239,7 @@ void CMainFrame::followCurrentPage() {
 
 void CMainFrame::onPageAddressCommitted(CvarnokView* view) {
   emit pagesChanged();
-  if (view == activeView()) followCurrentPage();
+  if (view == activeView() && !followTimer_->isActive()) followTimer_->start();
 }
 
 CvarnokView* CMainFrame::openNewPageWindow() {

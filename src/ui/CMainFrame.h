@@ -19,6 +19,7 @@ class ProgramExit;
 class QWebEngineProfile;
 class QMdiSubWindow;
 class SitePermissions;
+class QTimer;
 class QToolBar;
 class QWebEngineView;
 
@@ -168,4 +169,7 @@ class CMainFrame : public QMainWindow {
   SitePermissions* permissions_;
   FullScreenController* fullScreen_;
   ProgramExit* exit_;
+  // The address box and the history buttons follow the current page's news together,
+  // CvarnokView::kFollowDelayMs after the first of a burst.
+  QTimer* followTimer_;
 };

@@ -8,6 +8,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineFullScreenRequest>
 
@@ -25,7 +26,10 @@
 #include "ui/SitePermissions.h"
 
 CvarnokView::CvarnokView(AppState& state, CMainFrame* frame, QWidget* parent)
-    : QWebEngineView(parent), state_(state), frame_(frame) {
+    : QWebEngineView(parent), state_(state), frame_(frame), captionTimer_(new QTimer(this)) {
+  captionTimer_->setSingleShot(true);
+  captionTimer_->setInterval(kFollowDelayMs);
+  connect(captionTimer_, &QTimer::timeout, this, &CvarnokView::refreshCaptions);
   setPage(new CvarnokPage(frame->profile(), [frame] { return frame->openNewPageWindow(); }, state, this));
   zoom_ = new PageZoom(this);
   LoginPrompt::Watch(page(), this);
@@ -44,12 +48,13 @@ CvarnokView::~CvarnokView() {
 }
 
 void CvarnokView::connectEngineEvents() {
-  // Loading begins (navigation requested, download begins), the address is committed,
-  // the document completes or fails, the title arrives: each refreshes the captions.
+  // The address is committed, the title arrives, the document completes or fails: each
+  // refreshes the captions (the start of a load changes neither address nor title; when
+  // the engine shows the requested address as the title meanwhile, it says so).
   connect(this, &QWebEngineView::loadStarted, this, &CvarnokView::onLoadStarted);
-  connect(this, &QWebEngineView::urlChanged, this, &CvarnokView::refreshCaptions);
+  connect(this, &QWebEngineView::urlChanged, this, &CvarnokView::scheduleCaptions);
   connect(this, &QWebEngineView::loadFinished, this, &CvarnokView::onLoadFinished);
-  connect(this, &QWebEngineView::titleChanged, this, &CvarnokView::refreshCaptions);
+  connect(this, &QWebEngineView::titleChanged, this, &CvarnokView::scheduleCaptions);
   connect(page(), &QWebEnginePage::certificateError, this, &CvarnokView::onCertificateError);
   connect(page(), &QWebEnginePage::renderProcessTerminated, this, &CvarnokView::onRendererEnded);
 }
@@ -141,13 +146,16 @@ void CvarnokView::printPage() {
 void CvarnokView::onLoadStarted() {
   loading_ = true;
   rendererGone_ = false;
-  refreshCaptions();
   frame_->startBusy();
 }
 
 void CvarnokView::onLoadFinished() {
   loading_ = false;
-  refreshCaptions();
+  scheduleCaptions();
+}
+
+void CvarnokView::scheduleCaptions() {
+  if (!captionTimer_->isActive()) captionTimer_->start();
 }
 
 void CvarnokView::refreshCaptions() {

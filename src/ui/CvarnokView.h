@@ -9,6 +9,7 @@ class QWebEngineCertificateError;
 class CMainFrame;
 class FindBar;
 class PageZoom;
+class QTimer;
 
 // One web page inside a page window. It keeps the captions current while the page
 // loads (the main window keeps the main title, the page window shows the page's
@@ -20,6 +21,13 @@ class CvarnokView : public QWebEngineView {
   Q_OBJECT
 
  public:
+  // How long the window's own display (captions, address box, back and forward) waits
+  // for more news from the page before it is drawn. A load sends its news in a burst
+  // (address committed, title, load finished, a few tens of milliseconds apart), and
+  // each change drawn on its own makes the whole window be composed again, competing
+  // with the page itself for the processor.
+  static constexpr int kFollowDelayMs = 50;
+
   CvarnokView(AppState& state, CMainFrame* frame, QWidget* parent = nullptr);
   ~CvarnokView() override;
 
@@ -60,6 +68,7 @@ class CvarnokView : public QWebEngineView {
   void connectEngineEvents();
   void onLoadStarted();
   void onLoadFinished();
+  void scheduleCaptions();
   void refreshCaptions();
   void onCertificateError(const QWebEngineCertificateError& error);
   void onRendererEnded(QWebEnginePage::RenderProcessTerminationStatus status);
@@ -70,6 +79,7 @@ class CvarnokView : public QWebEngineView {
   PageZoom* zoom_;
   CertificateErrorPage* certificatePage_ = nullptr;
   CrashedPageNotice* crashedNotice_ = nullptr;
+  QTimer* captionTimer_;
   bool loading_ = false;
   bool rendererGone_ = false;
 };

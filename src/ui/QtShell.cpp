@@ -9,6 +9,7 @@
 #include "app/CommandLine.h"
 #include "app/VarnokApp.h"
 #include "ui/ChineseInterface.h"
+#include "ui/EngineSwitches.h"
 #include "ui/ProgramPictures.h"
 #include "ui/QtWindowSystem.h"
 
@@ -45,7 +46,9 @@ int RunQtShell(int argc, char** argv, bool install, std::vector<std::string> add
   // The page views and the hidden side pages share one OpenGL context family.
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   previousHandler = qInstallMessageHandler(ExitOnFatalDuringStartup);
-  QApplication application(argc, argv);
+  // The engine reads its switches from the application's arguments.
+  engine_switches::CommandLine commandLine(argc, argv);
+  QApplication application(commandLine.argc(), commandLine.argv());
   qInstallMessageHandler(previousHandler);
   chinese_interface::InstallTranslations(application);
   QApplication::setWindowIcon(ProgramPictures::ProgramIcon());

@@ -21,7 +21,13 @@ FrameFixture::FrameFixture() {
 }
 
 bool FrameFixture::WaitLoaded(CvarnokView* view, const std::string& address) {
-  return QTest::qWaitFor([&] { return view && !view->isLoading() && view->locationUrl() == address; }, 20000);
+  // Loaded, and the window shows it: the caption follows the page a moment later.
+  return QTest::qWaitFor(
+      [&] {
+        return view && !view->isLoading() && view->locationUrl() == address && view->parentWidget() &&
+               view->parentWidget()->windowTitle() == view->title();
+      },
+      20000);
 }
 
 bool FrameFixture::WaitForPageWindows(int count) const {

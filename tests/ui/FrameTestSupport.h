@@ -17,7 +17,7 @@ class FrameFixture {
   FrameFixture();
 
   std::string FileUrl(const std::string& name) const { return "file://" + dir.path() + name; }
-  // Waits until `view` finished loading `address`.
+  // Waits until `view` finished loading `address` and its page window shows its title.
   static bool WaitLoaded(CvarnokView* view, const std::string& address);
   bool WaitForPageWindows(int count) const;
   int PageWindowCount() const { return static_cast<int>(frame->pageWindows().size()); }

@@ -86,8 +86,9 @@ TEST(IndicatorsTest, StopsAndHidesOnceTheActivePageIsIdle) {
   bool loading = true;
   busy->setLoadingQuery([&loading] { return loading; });
   bar.show();
+  EXPECT_TRUE(busy->isHidden()) << "in sight before any load";
   busy->start();
-  ASSERT_TRUE(busy->isVisible());
+  ASSERT_TRUE(WaitFor([&] { return busy->isVisible(); }));
 
   // The timer alone keeps it moving while the page loads.
   EXPECT_TRUE(WaitFor([&] { return busy->position() >= 6; }));
@@ -97,11 +98,26 @@ TEST(IndicatorsTest, StopsAndHidesOnceTheActivePageIsIdle) {
   EXPECT_TRUE(WaitFor([&] { return busy->isHidden(); }));
   EXPECT_FALSE(busy->isAnimating());
 
-  // A new load starts it again from the top.
+  // A new load starts it again from the top, in sight from its first step on.
   loading = true;
   busy->start();
-  EXPECT_TRUE(busy->isVisible());
   EXPECT_EQ(busy->position(), 0);
+  EXPECT_TRUE(busy->isHidden());
+  EXPECT_TRUE(WaitFor([&] { return busy->isVisible(); }));
+
+  // A load over before the first step never brings it into sight.
+  loading = false;
+  EXPECT_TRUE(WaitFor([&] { return busy->isHidden(); }));
+  loading = true;
+  busy->start();
+  loading = false;
+  QTest::qWait(3 * CBusyStatic::kTimerPeriodMs);
+  EXPECT_TRUE(busy->isHidden());
+  EXPECT_FALSE(busy->isAnimating());
+
+  loading = true;
+  busy->start();
+  EXPECT_TRUE(WaitFor([&] { return busy->isVisible(); }));
 
   // Without a way to ask, every page counts as idle.
   busy->setLoadingQuery(nullptr);

@@ -3,6 +3,10 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
 
 #include "DesktopTest.h"
 #include "support/RawHttp.h"
@@ -14,6 +18,34 @@ namespace {
 using namespace std::chrono_literals;
 
 class ProgramLifeTest : public DesktopTest {};
+
+// The command lines of every process below `root`, however deep.
+std::vector<std::string> DescendantCommandLines(pid_t root) {
+  std::map<pid_t, std::vector<pid_t>> children;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+    const std::string name = entry.path().filename();
+    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::ifstream stat(entry.path() / "stat");
+    std::string line;
+    if (!std::getline(stat, line) || line.rfind(')') == std::string::npos) continue;
+    std::istringstream fields(line.substr(line.rfind(')') + 2));
+    std::string state;
+    pid_t parent = 0;
+    if (fields >> state >> parent) children[parent].push_back(std::stoi(name));
+  }
+  std::vector<std::string> lines;
+  std::vector<pid_t> todo = children[root];
+  while (!todo.empty()) {
+    const pid_t pid = todo.back();
+    todo.pop_back();
+    std::ifstream file("/proc/" + std::to_string(pid) + "/cmdline");
+    std::string line((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::replace(line.begin(), line.end(), '\0', ' ');
+    lines.push_back(line);
+    todo.insert(todo.end(), children[pid].begin(), children[pid].end());
+  }
+  return lines;
+}
 
 TEST_F(ProgramLifeTest, ClosedBySignalItSavesTheSession) {
   for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
@@ -36,6 +68,31 @@ TEST_F(ProgramLifeTest, StartedByRootItTurnsTheEnginesSandboxOffItself) {
   program.environment()["QTWEBENGINE_DISABLE_SANDBOX"] = "";
   Start(site.Url("/shown"));
   EXPECT_TRUE(WaitForPage(0, site.Url("/shown"))) << program.Output();
+}
+
+// The engine's renderers come from its one fork server; the unsandboxed second one, which
+// nothing of this engine uses, is never started (a whole engine process on every launch),
+// also when the person gives the engine switches of their own, which the engine then reads
+// instead of the program's.
+TEST_F(ProgramLifeTest, TheEngineKeepsOnlyTheForkServerItsPagesComeFrom) {
+  for (const std::string ownSwitches : {"", "--renderer-process-limit=3"}) {
+    VarnokOnDesktop instance(desktop);
+    // Empty: not in the environment at all.
+    instance.environment()["QTWEBENGINE_CHROMIUM_FLAGS"] = ownSwitches;
+    const std::string page = "/page" + std::to_string(ownSwitches.size());
+    instance.WriteIni(site.Url(page));
+    ASSERT_TRUE(instance.Start()) << instance.Output();
+    ASSERT_TRUE(site.WaitForRequests(page)) << instance.Output();
+    const std::vector<std::string> helpers = DescendantCommandLines(instance.pid());
+    const auto count = [&](const std::string& part) {
+      return std::count_if(helpers.begin(), helpers.end(),
+                           [&](const std::string& line) { return line.find(part) != std::string::npos; });
+    };
+    EXPECT_GE(count("--type=zygote"), 1) << ownSwitches << ": no fork server, renderers would start the slow way";
+    EXPECT_EQ(count("--no-zygote-sandbox"), 0) << ownSwitches << ": the unsandboxed fork server runs";
+    instance.Signal(SIGTERM);
+    EXPECT_EQ(instance.WaitForExit(60s), 0) << instance.Output();
+  }
 }
 
 TEST_F(ProgramLifeTest, ASecondInstanceExitsAtOnceWithoutAWindow) {
