@@ -89,10 +89,15 @@ bool VarnokOnDesktop::Start(std::chrono::milliseconds timeout) {
 }
 
 bool VarnokOnDesktop::WaitUntilSettled(std::chrono::milliseconds timeout) const {
+  return WaitUntilPlaced("main", mainWindow_, timeout);
+}
+
+bool VarnokOnDesktop::WaitUntilPlaced(const std::string& name, VirtualDesktop::WindowId window,
+                                      std::chrono::milliseconds timeout) const {
   return WaitUntil(
       [&] {
-        const auto reported = Widgets().Find("main");
-        const auto placed = desktop_.WindowGeometry(mainWindow_);
+        const auto reported = Widgets().Find(name);
+        const auto placed = desktop_.WindowGeometry(window);
         return reported && placed && reported->rect == *placed;
       },
       timeout);

@@ -76,6 +76,11 @@ class VarnokOnDesktop {
   // Waits until the reported widgets agree with where the window manager has put the
   // main window (after it was mapped, maximized, moved or resized).
   bool WaitUntilSettled(std::chrono::milliseconds timeout = std::chrono::seconds(60)) const;
+  // The same for another of the program's windows, reported as `name`: the window
+  // manager places a window after it appears, and a click aimed by an earlier report
+  // lands beside it.
+  bool WaitUntilPlaced(const std::string& name, VirtualDesktop::WindowId window,
+                       std::chrono::milliseconds timeout = std::chrono::seconds(30)) const;
   // Brings the main window to the front with the keyboard focus.
   bool Activate() const;
   // Clicks (or only moves the mouse over) the centre of a reported control.

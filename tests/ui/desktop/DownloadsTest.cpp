@@ -124,6 +124,7 @@ TEST_F(DownloadsTest, NothingIsDroppedSilently) {
   const auto windows = desktop.FindWindows(program.pid(), "^下载$");
   ASSERT_EQ(windows.size(), 1u);
   ASSERT_TRUE(desktop.Activate(windows.front()));
+  ASSERT_TRUE(program.WaitUntilPlaced("downloads", windows.front()));
   ASSERT_TRUE(program.Click("download.0.cancel"));
   EXPECT_TRUE(WaitForDownloadState(0, "cancelled")) << program.Output();
   EXPECT_TRUE(WaitForStatus("下载已取消：stopped.bin"));
