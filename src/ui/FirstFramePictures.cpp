@@ -1,9 +1,9 @@
 #include "ui/FirstFramePictures.h"
 
-#include <QDir>
 #include <QPainter>
 #include <QSvgRenderer>
 #include <QTextLayout>
+#include <utility>
 
 #include "ui/ProgramPictures.h"
 
