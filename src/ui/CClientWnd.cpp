@@ -2,14 +2,25 @@
 
 #include <QPainter>
 #include <QPixmap>
+#include <QPixmapCache>
 
+#include "ui/FirstFramePictures.h"
 #include "ui/ProgramPictures.h"
 
 CClientWnd::CClientWnd(QWidget* parent) : QMdiArea(parent) { ProgramPictures::Register(); }
 
 QPixmap CClientWnd::BackgroundPicture() {
+  static const QString key = QStringLiteral("varnok-background");
+  QPixmap picture;
+  if (QPixmapCache::find(key, &picture)) return picture;
   ProgramPictures::Register();
-  return QPixmap(QStringLiteral(":/varnok/background.png"));
+  // The first paint takes the picture decoded ahead; a later one, evicted from the cache,
+  // decodes it again.
+  QImage decoded;
+  if (FirstFramePictures* ahead = FirstFramePictures::Current()) decoded = ahead->takeBackground();
+  picture = decoded.isNull() ? QPixmap(ProgramPictures::BackgroundPath()) : QPixmap::fromImage(std::move(decoded));
+  QPixmapCache::insert(key, picture);
+  return picture;
 }
 
 void CClientWnd::paintEvent(QPaintEvent*) {

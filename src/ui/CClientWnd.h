@@ -9,7 +9,7 @@ class CClientWnd : public QMdiArea {
  public:
   explicit CClientWnd(QWidget* parent = nullptr);
 
-  // The picture as compiled into the program; loaded afresh at every paint.
+  // The picture as compiled into the program, kept in the pixmap cache between paints.
   static QPixmap BackgroundPicture();
 
  signals:

@@ -1,6 +1,10 @@
 #include "ui/ProgramPictures.h"
 
+#include <QDir>
 #include <QFile>
+#include <QPixmap>
+
+#include "ui/FirstFramePictures.h"
 
 // Resources of a static library must be registered explicitly, from the global namespace.
 static void RegisterVarnokResources() { Q_INIT_RESOURCE(varnok); }
@@ -18,10 +22,33 @@ QIcon ProgramPictures::ProgramIcon() {
   return QIcon(QStringLiteral(":/varnok/varnok-icon.png"));
 }
 
+QStringList ProgramPictures::ButtonPictureNames() {
+  Register();
+  QStringList names;
+  for (const QString& file : QDir(QStringLiteral(":/varnok/icons")).entryList({QStringLiteral("*.svg")}, QDir::Files))
+    names.append(file.chopped(4));
+  return names;
+}
+
+QString ProgramPictures::ButtonPicturePath(const QString& name) {
+  return QStringLiteral(":/varnok/icons/%1.svg").arg(name);
+}
+
+QString ProgramPictures::BackgroundPath() { return QStringLiteral(":/varnok/background.png"); }
+
 QIcon ProgramPictures::ButtonIcon(const QString& name) {
   Register();
-  const QString path = QStringLiteral(":/varnok/icons/%1.svg").arg(name);
-  // Drawn by Qt's SVG icon engine at the size a button paints, when it first paints:
-  // nothing is rendered while the window is built.
-  return QFile::exists(path) ? QIcon(path) : QIcon();
+  const QString path = ButtonPicturePath(name);
+  if (!QFile::exists(path)) return QIcon();
+  // Otherwise drawn by Qt's SVG icon engine at the size a button paints, when it first paints.
+  QIcon icon(path);
+  if (FirstFramePictures* ahead = FirstFramePictures::Current()) {
+    QImage picture = ahead->takeIcon(name, kButtonIconPixels);
+    if (!picture.isNull()) {
+      // The icon stays scalable: only the size drawn ahead comes from the picture.
+      QPixmap pixmap = QPixmap::fromImage(std::move(picture));
+      icon.addPixmap(pixmap);
+    }
+  }
+  return icon;
 }

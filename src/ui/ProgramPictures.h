@@ -1,6 +1,7 @@
 #pragma once
 #include <QIcon>
 #include <QString>
+#include <QStringList>
 
 // The pictures compiled into the program, all drawn for it: its own icon (the main
 // window, every page window, the desktop entry) and the icons of the address bar's
@@ -11,6 +12,14 @@ class ProgramPictures {
   static void Register();
   static QIcon ProgramIcon();
   // The icon of a bar button by its picture name ("back", "home", "add-favorite", ...);
-  // a null icon for a name that has no picture.
+  // a null icon for a name that has no picture. Takes the picture rendered ahead by the
+  // current FirstFramePictures when there is one.
   static QIcon ButtonIcon(const QString& name);
+  // Every picture name of the bar buttons, and where its drawing is.
+  static QStringList ButtonPictureNames();
+  static QString ButtonPicturePath(const QString& name);
+  // The page area's background picture.
+  static QString BackgroundPath();
+  // The size in logical pixels at which the bars draw the button icons.
+  static constexpr int kButtonIconPixels = 18;
 };

@@ -12,11 +12,14 @@
 #include <QWebEngineProfile>
 
 #include "app/AppState.h"
+#include "app/GbkText.h"
 #include "platform/ShutdownSignals.h"
 #include "ui/BrowserProfile.h"
 #include "ui/CMainFrame.h"
 #include "ui/CUpdatingDia.h"
+#include "ui/FirstFramePictures.h"
 #include "ui/GbkBoundary.h"
+#include "ui/ProgramPictures.h"
 #include "ui/SessionRestore.h"
 #include "ui/WindowPlacement.h"
 
@@ -41,6 +44,16 @@ WorkArea PrimaryWorkArea() {
   return WorkArea{area.left(), area.top(), area.left() + area.width(), area.top() + area.height()};
 }
 
+std::unique_ptr<FirstFramePictures> StartFirstFramePictures() {
+  // The captions the address bar shows in its first frame; their Chinese characters
+  // need a fallback font that takes the longest to find.
+  const QStringList captions{gbk_boundary::FromGbk(gbk::kPortalNavigation), gbk_boundary::FromGbk(gbk::kOtherFunctions)};
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  return std::make_unique<FirstFramePictures>(ProgramPictures::kButtonIconPixels,
+                                              screen ? screen->devicePixelRatio() : 1.0, captions,
+                                              QApplication::font("QPushButton"));
+}
+
 }  // namespace
 
 QtWindowSystem::QtWindowSystem(AppState* state) : state_(state) {}
@@ -58,6 +71,9 @@ bool QtWindowSystem::CreateMainWindow() {
   // The loop ends when the main window closes, not when the last window does: an open
   // question must neither keep the program alive nor end it.
   QApplication::setQuitOnLastWindowClosed(false);
+  // Started before the profile, whose creation starts the engine: the main thread mostly
+  // waits for the engine's processes then, and the worker draws meanwhile.
+  firstFrame_ = StartFirstFramePictures();
   profile_ = std::make_unique<BrowserProfile>(state());
   frame_ = new CMainFrame(state(), profile_->profile());
   connect(frame_, &CMainFrame::closed, qApp, &QCoreApplication::quit, Qt::QueuedConnection);

@@ -11,6 +11,7 @@
 
 class AppState;
 class BrowserProfile;
+class FirstFramePictures;
 class QMessageBox;
 class SessionRestore;
 class QSocketNotifier;
@@ -52,6 +53,8 @@ class QtWindowSystem : public QObject, public WindowSystem {
   AppState& state() const;
 
   AppState* state_;
+  // Drawn ahead while the engine starts; goes before the application object.
+  std::unique_ptr<FirstFramePictures> firstFrame_;
   // The profile outlives every page; the application object outlives it.
   std::unique_ptr<BrowserProfile> profile_;
   QPointer<CMainFrame> frame_;
