@@ -122,7 +122,9 @@ TEST(GbkBoundaryTest, WhatGbkCannotHoldKeepsItsEscapes) {
     const std::string stored = gbk_boundary::GbkFromUrl(url);
     EXPECT_EQ(stored, c.stored) << c.engine;
     EXPECT_TRUE(IsCleanGbk(stored)) << c.engine;
-    if (c.sameRequestAgain) EXPECT_EQ(gbk_boundary::UrlFromGbk(stored).toEncoded(), url.toEncoded()) << c.engine;
+    if (c.sameRequestAgain) {
+      EXPECT_EQ(gbk_boundary::UrlFromGbk(stored).toEncoded(), url.toEncoded()) << c.engine;
+    }
   }
 }
 
