@@ -85,6 +85,19 @@ printf '%-16s %-8s %10s %12s %14s\n' "2 KB file" server "r/s" "CPU us/req" "swit
 # Three alternating rounds each; the best round of each server counts, so a burst of
 # other load on the machine hurts neither side alone. CPU and switches are over all rounds.
 best() { printf '%s\n' "$@" | sort -g | tail -1; }
+# Keeps server i's best rate for the ratio line that follows.
+note_rate() {
+  case "${servers[$1]}" in
+    varnok) ours="$2" ;;
+    before) earlier="$2" ;;
+    nginx) theirs_rate="$2" ;;
+  esac
+}
+print_ratios() {
+  awk -v a="$ours" -v b="$theirs_rate" 'BEGIN {printf "  ratio varnok/nginx %.2f", a / b}'
+  [ -n "${earlier:-}" ] && awk -v a="$earlier" -v b="$theirs_rate" 'BEGIN {printf ", before/nginx %.2f", a / b}'
+  echo
+}
 for c in 1 8 32; do
   declare -A rates=() before_usage=()
   for i in "${!servers[@]}"; do
@@ -97,15 +110,11 @@ for c in 1 8 32; do
     read -r t0 s0 <<<"${before_usage[$i]}"
     read -r t1 s1 <<<"$(usage ${procs[$i]})"
     rate="$(best ${rates[$i]})"
-    [ "${servers[$i]}" = varnok ] && ours="$rate"
-    [ "${servers[$i]}" = before ] && earlier="$rate"
-    [ "${servers[$i]}" = nginx ] && theirs_rate="$rate"
+    note_rate "$i" "$rate"
     awk -v c="$c" -v s="${servers[$i]}" -v r="$rate" -v t=$((t1 - t0)) -v w=$((s1 - s0)) -v n=$((3 * requests)) -v hz="$hz" \
       'BEGIN {printf "concurrency %-4s %-8s %10.0f %12.1f %14.2f\n", c, s, r, t * 1e6 / hz / n, w / n}'
   done
-  awk -v a="$ours" -v b="$theirs_rate" 'BEGIN {printf "  ratio varnok/nginx %.2f", a / b}'
-  [ -n "${earlier:-}" ] && awk -v a="$earlier" -v b="$theirs_rate" 'BEGIN {printf ", before/nginx %.2f", a / b}'
-  echo
+  print_ratios
   unset rates before_usage
 done
 
@@ -124,14 +133,10 @@ done
 pin "$all_cores"
 for i in "${!servers[@]}"; do
   rate="$(best ${pinned[$i]})"
-  [ "${servers[$i]}" = varnok ] && ours="$rate"
-  [ "${servers[$i]}" = before ] && earlier="$rate"
-  [ "${servers[$i]}" = nginx ] && theirs_rate="$rate"
+  note_rate "$i" "$rate"
   printf 'concurrency 1, one core %-8s %10.0f\n' "${servers[$i]}" "$rate"
 done
-awk -v a="$ours" -v b="$theirs_rate" 'BEGIN {printf "  ratio varnok/nginx %.2f", a / b}'
-[ -n "${earlier:-}" ] && awk -v a="$earlier" -v b="$theirs_rate" 'BEGIN {printf ", before/nginx %.2f", a / b}'
-echo
+print_ratios
 
 if [ -n "${SYSCALLS:-}" ]; then
   echo "system calls per request (strace -c -f, one round of $requests at concurrency 8):"

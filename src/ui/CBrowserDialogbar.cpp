@@ -18,7 +18,6 @@ constexpr int kBarWidthUnits = 696;
 constexpr int kBarHeightUnits = 18;
 constexpr int kButtonTop = 2, kButtonWidth = 17, kButtonHeight = 14;
 constexpr int kRightMargin = 5;
-constexpr int kIconPixels = 18;
 const int kAddressRole = Qt::UserRole;
 
 // The icon buttons in the order of the template; x in dialog units.
@@ -94,7 +93,7 @@ QWidget* CBrowserDialogbar::addIconButton(const IconButton& spec) {
   auto* button = new QPushButton(this);
   button->setObjectName(QLatin1String(spec.name));
   button->setIcon(ProgramPictures::ButtonIcon(QLatin1String(spec.picture)));
-  button->setIconSize(QSize(kIconPixels, kIconPixels));
+  button->setIconSize(QSize(ProgramPictures::kButtonIconPixels, ProgramPictures::kButtonIconPixels));
   button->setToolTip(QString::fromUtf8(spec.tip));
   button->setFocusPolicy(Qt::NoFocus);
   button->setGeometry(dialog_units::ToPixels(spec.x, kButtonTop, kButtonWidth, kButtonHeight));

@@ -15,7 +15,7 @@ FirstFramePictures::FirstFramePictures(int iconPixels, qreal devicePixelRatio, Q
     : iconPixels_(qRound(iconPixels * devicePixelRatio)) {
   // The resources are registered here, on the main thread, before the worker reads them.
   ProgramPictures::Register();
-  work_ = std::async(std::launch::async, [=] { return Prepare(iconPixels, devicePixelRatio, captions, font); });
+  work_ = std::async(std::launch::async, [=, pixels = iconPixels_] { return Prepare(pixels, captions, font); });
   current = this;
 }
 
@@ -54,8 +54,8 @@ QImage FirstFramePictures::RenderIcon(const QString& path, int pixels) {
   return image;
 }
 
-FirstFramePictures::Prepared FirstFramePictures::Prepare(int iconPixels, qreal devicePixelRatio,
-                                                         const QStringList& captions, const QFont& font) {
+FirstFramePictures::Prepared FirstFramePictures::Prepare(int iconDevicePixels, const QStringList& captions,
+                                                         const QFont& font) {
   Prepared prepared;
   // The Chinese captions first: their fallback font lookup is the longest part, and the
   // font database it fills is shared by every thread.
@@ -66,9 +66,8 @@ FirstFramePictures::Prepared FirstFramePictures::Prepare(int iconPixels, qreal d
     layout.endLayout();
   }
   prepared.background = QImage(ProgramPictures::BackgroundPath());
-  const int pixels = qRound(iconPixels * devicePixelRatio);
   for (const QString& name : ProgramPictures::ButtonPictureNames()) {
-    QImage icon = RenderIcon(ProgramPictures::ButtonPicturePath(name), pixels);
+    QImage icon = RenderIcon(ProgramPictures::ButtonPicturePath(name), iconDevicePixels);
     if (!icon.isNull()) prepared.icons.insert(name, icon);
   }
   return prepared;

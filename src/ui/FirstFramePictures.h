@@ -37,7 +37,7 @@ class FirstFramePictures {
   QImage takeBackground();
 
   // The work of the worker, callable on any thread.
-  static Prepared Prepare(int iconPixels, qreal devicePixelRatio, const QStringList& captions, const QFont& font);
+  static Prepared Prepare(int iconDevicePixels, const QStringList& captions, const QFont& font);
   // An SVG icon rendered the way Qt's icon engine renders it for a square of `pixels`.
   static QImage RenderIcon(const QString& path, int pixels);
 

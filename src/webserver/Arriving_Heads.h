@@ -1,7 +1,7 @@
 #pragma once
 #include <chrono>
-#include <map>
 #include <set>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -39,6 +39,6 @@ class Arriving_Heads {
  private:
   HTTP_Acceptor::Waiter& waiter_;
   // Looked up by the tag alone: a reported tag is never followed before it is found.
-  std::map<HTTP_Handler*, Clock::time_point> deadlines_;
+  std::unordered_set<HTTP_Handler*> waiting_;
   std::set<std::pair<Clock::time_point, HTTP_Handler*>> by_deadline_;
 };
