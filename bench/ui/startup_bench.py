@@ -21,6 +21,12 @@ cache under the XDG data and cache directories). Each program has a home of its 
 the whole run, which its warm-up fills, so every measured run starts with a profile
 that exists, as a person's does.
 
+With the times it reports the CPU time each program had used by the moment its page
+loaded: of its main thread, of its other threads and of its child processes. The engine's
+browser side shares the main thread with the windows, so that thread's time is the
+start-up's critical path, and it moves far less with the machine's load than the
+wall-clock times do: a change of a few milliseconds shows there first.
+
 Run it under a display, e.g. through scripts/bench-startup.sh.
 """
 import argparse
@@ -111,6 +117,31 @@ def process_tree(root):
         tree.append(pid)
         todo.extend(children.get(pid, []))
     return tree
+
+
+def tree_cpu(root):
+    """CPU seconds so far: the main thread, the main process's other threads, the children."""
+    tick = os.sysconf("SC_CLK_TCK")
+    main = others = children = 0.0
+    for pid in process_tree(root):
+        try:
+            tasks = os.listdir(f"/proc/{pid}/task")
+        except OSError:
+            continue
+        for tid in tasks:
+            try:
+                with open(f"/proc/{pid}/task/{tid}/stat") as f:
+                    fields = f.read().rsplit(")", 1)[1].split()
+            except OSError:
+                continue
+            used = (int(fields[11]) + int(fields[12])) / tick
+            if pid != root:
+                children += used
+            elif int(tid) == root:
+                main += used
+            else:
+                others += used
+    return main, others, children
 
 
 def peak_rss_kib(pids):
@@ -241,6 +272,7 @@ class Launcher:
                 state = "still running" if proc.poll() is None else f"exited with {proc.returncode}"
                 raise RuntimeError(f"{kind}: the first page did not report itself loaded within "
                                    f"{self.args.timeout} s (run {run}, {state}); its output ends:\n{tail}")
+            cpu = tree_cpu(proc.pid)
             time.sleep(self.args.settle)
             rss = peak_rss_kib(process_tree(proc.pid))
             if kind == "falkon" and run.startswith("warmup"):
@@ -248,7 +280,7 @@ class Launcher:
                 self.keep_falkon_profile(run)
         finally:
             stop(proc)
-        return loaded - started, rss, self.beacon.requested[run] - started
+        return loaded - started, rss, self.beacon.requested[run] - started, cpu
 
 
 def run_all(launcher, kinds, runs, results):
@@ -281,6 +313,9 @@ def report(results, runs):
                 target = targets.get((other, index))
                 goal = f" (target <= {target:.2f})" if target else ""
                 print(f"ratio {names[mine]}/{names[other]:9s} {what:8s}: {ratio:.2f}{goal}")
+    print("CPU s at load (main thread / other threads / child processes): " + ", ".join(
+        f"{names[k]} " + "/".join(f"{statistics.median(r[3][j] for r in results[k]):.2f}" for j in range(3))
+        for k in results))
     for kind in results:
         print(f"  {kind:6s} times (ms): " + " ".join(f"{r[0] * 1000:.0f}" for r in results[kind]) +
               ";  peak RSS (MiB): " + " ".join(f"{r[1] / 1024:.0f}" for r in results[kind]))

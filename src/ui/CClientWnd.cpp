@@ -18,7 +18,8 @@ QPixmap CClientWnd::BackgroundPicture() {
   // decodes it again.
   QImage decoded;
   if (FirstFramePictures* ahead = FirstFramePictures::Current()) decoded = ahead->takeBackground();
-  picture = decoded.isNull() ? QPixmap(ProgramPictures::BackgroundPath()) : QPixmap::fromImage(std::move(decoded));
+  if (decoded.isNull()) decoded = ProgramPictures::Background();
+  picture = QPixmap::fromImage(std::move(decoded));
   QPixmapCache::insert(key, picture);
   return picture;
 }

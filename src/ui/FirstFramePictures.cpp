@@ -1,5 +1,7 @@
 #include "ui/FirstFramePictures.h"
 
+#include <QImageReader>
+
 #include <QPainter>
 #include <QSvgRenderer>
 #include <QTextLayout>
@@ -65,7 +67,11 @@ FirstFramePictures::Prepared FirstFramePictures::Prepare(int iconDevicePixels, c
     layout.createLine();
     layout.endLayout();
   }
-  prepared.background = QImage(ProgramPictures::BackgroundPath());
+  // The style reads its standard icons (a page window's title bar buttons) by asking every
+  // image plugin of the system whether it knows the file: loaded here, the plugins are
+  // ready when the main thread paints them.
+  QImageReader::supportedImageFormats();
+  prepared.background = ProgramPictures::Background();
   for (const QString& name : ProgramPictures::ButtonPictureNames()) {
     QImage icon = RenderIcon(ProgramPictures::ButtonPicturePath(name), iconDevicePixels);
     if (!icon.isNull()) prepared.icons.insert(name, icon);

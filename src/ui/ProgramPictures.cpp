@@ -2,7 +2,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QImageReader>
 #include <QPixmap>
+#include <QPixmapCache>
 
 #include "ui/FirstFramePictures.h"
 
@@ -17,9 +19,23 @@ void ProgramPictures::Register() {
   (void)registered;
 }
 
-QIcon ProgramPictures::ProgramIcon() {
+QImage ProgramPictures::ReadPng(const QString& path) {
   Register();
-  return QIcon(QStringLiteral(":/varnok/varnok-icon.png"));
+  QImageReader reader(path, "png");
+  // Left to guess, the reader would load every image plugin of the system to ask each
+  // whether it reads PNG better than Qt's own decoder, on the main thread at start.
+  reader.setAutoDetectImageFormat(false);
+  return reader.read();
+}
+
+QIcon ProgramPictures::ProgramIcon() {
+  static const QString key = QStringLiteral("varnok-program-icon");
+  QPixmap picture;
+  if (!QPixmapCache::find(key, &picture)) {
+    picture = QPixmap::fromImage(ReadPng(QStringLiteral(":/varnok/varnok-icon.png")));
+    QPixmapCache::insert(key, picture);
+  }
+  return QIcon(picture);
 }
 
 QStringList ProgramPictures::ButtonPictureNames() {
@@ -35,6 +51,8 @@ QString ProgramPictures::ButtonPicturePath(const QString& name) {
 }
 
 QString ProgramPictures::BackgroundPath() { return QStringLiteral(":/varnok/background.png"); }
+
+QImage ProgramPictures::Background() { return ReadPng(BackgroundPath()); }
 
 QIcon ProgramPictures::ButtonIcon(const QString& name) {
   Register();

@@ -1,5 +1,6 @@
 #pragma once
 #include <QIcon>
+#include <QImage>
 #include <QString>
 #include <QStringList>
 
@@ -18,8 +19,12 @@ class ProgramPictures {
   // Every picture name of the bar buttons, and where its drawing is.
   static QStringList ButtonPictureNames();
   static QString ButtonPicturePath(const QString& name);
-  // The page area's background picture.
+  // The page area's background picture, and where it is.
+  static QImage Background();
   static QString BackgroundPath();
   // The size in logical pixels at which the bars draw the button icons.
   static constexpr int kButtonIconPixels = 18;
+
+ private:
+  static QImage ReadPng(const QString& path);
 };
