@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QIcon>
 #include <QPixmap>
+#include <fstream>
+#include <sstream>
 
 #include "ui/CClientWnd.h"
 #include "ui/FirstFramePictures.h"
@@ -59,6 +61,24 @@ TEST(FirstFramePicturesTest, APreparationNeverTakenFromEndsCleanlyAndTheWindowsD
             DrawnBySvgEngine(QStringLiteral("home"), kPixels));
   EXPECT_EQ(Normalized(CClientWnd::BackgroundPicture().toImage()),
             Normalized(QImage(ProgramPictures::BackgroundPath())));
+}
+
+// Whether any image format plugin of the system has been loaded into this process.
+bool ImagePluginLoaded() {
+  std::ifstream maps("/proc/self/maps");
+  std::stringstream text;
+  text << maps.rdbuf();
+  return text.str().find("/imageformats/") != std::string::npos;
+}
+
+// Read the plain way, a PNG of ours made Qt load every image plugin of the system to ask
+// each whether it knew the file, on the main thread while the window was first drawn.
+TEST(FirstFramePicturesTest, TheProgramsOwnPicturesAreReadWithoutLoadingImagePlugins) {
+  // ctest runs each test in a process of its own; run with others, one before may have.
+  if (ImagePluginLoaded()) GTEST_SKIP() << "an earlier test in this process loaded image plugins";
+  EXPECT_FALSE(ProgramPictures::ProgramIcon().pixmap(32, 32).isNull());
+  EXPECT_FALSE(CClientWnd::BackgroundPicture().isNull());
+  EXPECT_FALSE(ImagePluginLoaded());
 }
 
 }  // namespace
