@@ -7,7 +7,8 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$root/build}"
-runs="${2:-5}"
+# Fewer than about 15 runs leave the median of each program several per cent to chance.
+runs="${2:-15}"
 cmake --build "$build" --target varnok bench_bare_view -j2 >/dev/null
 falkon=()
 if command -v falkon >/dev/null; then
