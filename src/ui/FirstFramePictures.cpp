@@ -1,7 +1,6 @@
 #include "ui/FirstFramePictures.h"
 
 #include <QImageReader>
-
 #include <QPainter>
 #include <QSvgRenderer>
 #include <QTextLayout>
