@@ -51,12 +51,6 @@ class Socket_IO {
   // opened without waiting (a pipe under that name would block on open).
   void send_file(const char* path, const char* header, size_t headerLength, const char* trailer,
                  size_t trailerLength);
-  // send_file in two steps, for a caller that judges the file as opened: the descriptor
-  // (-1 when opening failed, which has been reported), then the sending, which takes the
-  // descriptor over; or the refusal, answered as a file that is not there.
-  int open_for_sending(const char* path);
-  void send_open_file(int fd, const char* header, size_t headerLength, const char* trailer, size_t trailerLength);
-  void refuse_open_file(int fd);
   virtual void receive_file(const char* path, const char* initial, size_t initialLength, size_t total) = 0;
   // Receives the next `length` bytes of the request into `fd`, in pieces: 0 when all
   // arrived and were written, else kTransferFailed or kWriteFailed.

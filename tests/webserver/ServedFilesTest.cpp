@@ -1,5 +1,6 @@
 // Which files the server hands out and how uploads replace them.
 #include <gtest/gtest.h>
+#include <linux/tcp.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -83,6 +84,29 @@ TEST(ServedFilesTest, FilesOfEverySizeArriveWholeWithTheirHeader) {
     EXPECT_EQ(server.Exchange("HEAD /sized.htm HTTP/1.0\r\n\r\n"), kFileOk) << size;
     EXPECT_EQ(server.Exchange("GET /sized.htm\r\n"), contents) << size;  // a simple request: no header
   }
+}
+
+// The connection ends as soon as a small file is sent, so its answer waits for the close
+// and arrives whole in the segment that ends the connection: the handshake's reply, the
+// acknowledgement of the request and that one segment are all the client receives.
+TEST(ServedFilesTest, ASmallFileArrivesInTheSegmentThatEndsTheConnection) {
+  LiveServer server;
+  const std::string page(2048, 's');
+  WriteFileOrDie(server.root() + "small.htm", page);
+  const int client = ConnectLoopback(server.port());
+  ASSERT_GE(client, 0);
+  const std::string request = "GET /small.htm HTTP/1.0\r\n\r\n";
+  ASSERT_EQ(send(client, request.data(), request.size(), 0), static_cast<ssize_t>(request.size()));
+  std::string answer;
+  char buffer[4096];
+  for (ssize_t got; (got = recv(client, buffer, sizeof buffer, 0)) > 0;) answer.append(buffer, static_cast<size_t>(got));
+  tcp_info info{};
+  socklen_t size = sizeof info;
+  ASSERT_EQ(getsockopt(client, IPPROTO_TCP, TCP_INFO, &info, &size), 0);
+  close(client);
+  EXPECT_EQ(answer, kFileOk + page);
+  EXPECT_EQ(info.tcpi_data_segs_in, 1u);
+  EXPECT_LE(info.tcpi_segs_in, 3u);
 }
 
 TEST(ServedFilesTest, UserDirectoriesComeFromThePasswordDatabaseAndRunSandboxed) {
