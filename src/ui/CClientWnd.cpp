@@ -2,7 +2,6 @@
 
 #include <QPainter>
 #include <QPixmap>
-#include <QPixmapCache>
 
 #include "ui/FirstFramePictures.h"
 #include "ui/ProgramPictures.h"
@@ -10,18 +9,13 @@
 CClientWnd::CClientWnd(QWidget* parent) : QMdiArea(parent) { ProgramPictures::Register(); }
 
 QPixmap CClientWnd::BackgroundPicture() {
-  static const QString key = QStringLiteral("varnok-background");
-  QPixmap picture;
-  if (QPixmapCache::find(key, &picture)) return picture;
-  ProgramPictures::Register();
   // The first paint takes the picture decoded ahead; a later one, evicted from the cache,
   // decodes it again.
-  QImage decoded;
-  if (FirstFramePictures* ahead = FirstFramePictures::Current()) decoded = ahead->takeBackground();
-  if (decoded.isNull()) decoded = ProgramPictures::Background();
-  picture = QPixmap::fromImage(std::move(decoded));
-  QPixmapCache::insert(key, picture);
-  return picture;
+  return ProgramPictures::CachedPixmap(QStringLiteral("varnok-background"), [] {
+    QImage decoded;
+    if (FirstFramePictures* ahead = FirstFramePictures::Current()) decoded = ahead->takeBackground();
+    return decoded.isNull() ? ProgramPictures::Background() : decoded;
+  });
 }
 
 void CClientWnd::paintEvent(QPaintEvent*) {

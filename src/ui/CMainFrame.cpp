@@ -50,10 +50,7 @@ CMainFrame::CMainFrame(AppState& state, QWebEngineProfile* profile, QWidget* par
       permissions_(new SitePermissions(this, this)),
       fullScreen_(new FullScreenController(this)),
       exit_(new ProgramExit(this)),
-      followTimer_(new QTimer(this)) {
-  followTimer_->setSingleShot(true);
-  followTimer_->setInterval(CvarnokView::kFollowDelayMs);
-  connect(followTimer_, &QTimer::timeout, this, &CMainFrame::followCurrentPage);
+      followTimer_(CvarnokView::NewFollowTimer(this, &CMainFrame::followCurrentPage)) {
   setMinimumSize(800, 600);
   setWindowIcon(ProgramPictures::ProgramIcon());
   drawThroughOpenGlFromTheStart();

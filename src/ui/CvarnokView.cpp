@@ -26,10 +26,7 @@
 #include "ui/SitePermissions.h"
 
 CvarnokView::CvarnokView(AppState& state, CMainFrame* frame, QWidget* parent)
-    : QWebEngineView(parent), state_(state), frame_(frame), captionTimer_(new QTimer(this)) {
-  captionTimer_->setSingleShot(true);
-  captionTimer_->setInterval(kFollowDelayMs);
-  connect(captionTimer_, &QTimer::timeout, this, &CvarnokView::refreshCaptions);
+    : QWebEngineView(parent), state_(state), frame_(frame), captionTimer_(NewFollowTimer(this, &CvarnokView::refreshCaptions)) {
   setPage(new CvarnokPage(frame->profile(), [frame] { return frame->openNewPageWindow(); }, state, this));
   zoom_ = new PageZoom(this);
   LoginPrompt::Watch(page(), this);

@@ -1,4 +1,5 @@
 #pragma once
+#include <QTimer>
 #include <QWebEngineView>
 #include <string>
 
@@ -9,7 +10,6 @@ class QWebEngineCertificateError;
 class CMainFrame;
 class FindBar;
 class PageZoom;
-class QTimer;
 
 // One web page inside a page window. It keeps the captions current while the page
 // loads (the main window keeps the main title, the page window shows the page's
@@ -27,6 +27,16 @@ class CvarnokView : public QWebEngineView {
   // each change drawn on its own makes the whole window be composed again, competing
   // with the page itself for the processor.
   static constexpr int kFollowDelayMs = 50;
+  // A single-shot timer of kFollowDelayMs owned by `owner`, running `follow` once a burst of
+  // news has passed.
+  template <typename Owner, typename Follow>
+  static QTimer* NewFollowTimer(Owner* owner, Follow follow) {
+    auto* timer = new QTimer(owner);
+    timer->setSingleShot(true);
+    timer->setInterval(kFollowDelayMs);
+    QObject::connect(timer, &QTimer::timeout, owner, follow);
+    return timer;
+  }
 
   CvarnokView(AppState& state, CMainFrame* frame, QWidget* parent = nullptr);
   ~CvarnokView() override;

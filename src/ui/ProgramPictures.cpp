@@ -28,14 +28,17 @@ QImage ProgramPictures::ReadPng(const QString& path) {
   return reader.read();
 }
 
-QIcon ProgramPictures::ProgramIcon() {
-  static const QString key = QStringLiteral("varnok-program-icon");
+QPixmap ProgramPictures::CachedPixmap(const QString& key, const std::function<QImage()>& read) {
   QPixmap picture;
-  if (!QPixmapCache::find(key, &picture)) {
-    picture = QPixmap::fromImage(ReadPng(QStringLiteral(":/varnok/varnok-icon.png")));
-    QPixmapCache::insert(key, picture);
-  }
-  return QIcon(picture);
+  if (QPixmapCache::find(key, &picture)) return picture;
+  picture = QPixmap::fromImage(read());
+  QPixmapCache::insert(key, picture);
+  return picture;
+}
+
+QIcon ProgramPictures::ProgramIcon() {
+  return QIcon(CachedPixmap(QStringLiteral("varnok-program-icon"),
+                            [] { return ReadPng(QStringLiteral(":/varnok/varnok-icon.png")); }));
 }
 
 QStringList ProgramPictures::ButtonPictureNames() {
@@ -62,11 +65,8 @@ QIcon ProgramPictures::ButtonIcon(const QString& name) {
   QIcon icon(path);
   if (FirstFramePictures* ahead = FirstFramePictures::Current()) {
     QImage picture = ahead->takeIcon(name, kButtonIconPixels);
-    if (!picture.isNull()) {
-      // The icon stays scalable: only the size drawn ahead comes from the picture.
-      QPixmap pixmap = QPixmap::fromImage(std::move(picture));
-      icon.addPixmap(pixmap);
-    }
+    // The icon stays scalable: only the size drawn ahead comes from the picture.
+    if (!picture.isNull()) icon.addPixmap(QPixmap::fromImage(std::move(picture)));
   }
   return icon;
 }

@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 // The pictures compiled into the program, all drawn for it: its own icon (the main
 // window, every page window, the desktop entry) and the icons of the address bar's
@@ -22,6 +23,9 @@ class ProgramPictures {
   // The page area's background picture, and where it is.
   static QImage Background();
   static QString BackgroundPath();
+  // The picture kept in Qt's pixmap cache under `key`, made from what `read` gives when the
+  // cache does not hold it (the first time, or after it was evicted).
+  static QPixmap CachedPixmap(const QString& key, const std::function<QImage()>& read);
   // The size in logical pixels at which the bars draw the button icons.
   static constexpr int kButtonIconPixels = 18;
 
