@@ -1,5 +1,6 @@
 #include "app/VarnokApp.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -25,6 +26,21 @@
 namespace {
 // The executable name that instances of the program share.
 const char kExecutableName[] = "varnok";
+
+std::atomic<bool> endingInOrder{false};
+
+// Xlib and Qt end the process with exit() from inside the message loop when the display's
+// connection breaks (the X server ended or crashed). The teardown that would follow runs
+// under the workers' threads and waits minutes for the server thread, while the instance
+// token makes every later launch hand over to this dying one. The process ends at once
+// instead, as after a kill: the state file is written as it changes, and the next start
+// offers the open pages again.
+void EndAtUnplannedExit() {
+  if (endingInOrder.load()) return;
+  std::fputs("varnok: ended from inside the message loop (a lost display); ending at once\n", stderr);
+  std::fflush(nullptr);
+  std::_Exit(1);
+}
 }  // namespace
 
 VarnokApp::VarnokApp(WindowSystem& windows, bool install, std::vector<std::string> addresses)
@@ -159,7 +175,12 @@ void VarnokApp::EndWithoutTeardown() const {
 
 int VarnokApp::Run() {
   int result = 0;
-  if (InitInstance()) result = windows_.RunMessageLoop();
+  if (InitInstance()) {
+    // After the workers' singletons were made, so that it runs before their teardown.
+    std::atexit(EndAtUnplannedExit);
+    result = windows_.RunMessageLoop();
+  }
+  endingInOrder = true;
   int exitCode = ExitInstance();
   return result != 0 ? result : exitCode;
 }

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <sstream>
 
 #include "DesktopTest.h"
@@ -128,6 +129,18 @@ TEST(ProgramWithoutDisplayTest, SaysOneLineAndExits) {
     EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), 1) << output;
     EXPECT_NE(output.find("--headless"), std::string::npos) << output;
   }
+}
+
+// A display that goes away (its X server ended or crashed) ends the program at once: one
+// that lingered would keep its instance token, and every later start would hand over to it.
+TEST(ProgramWithoutDisplayTest, ADisplayThatGoesAwayEndsTheProgramAtOnce) {
+  auto desktop = std::make_unique<VirtualDesktop>();
+  ASSERT_TRUE(desktop->ready()) << desktop->error();
+  VarnokOnDesktop program(*desktop);
+  program.WriteIni("about:blank");
+  ASSERT_TRUE(program.Start()) << program.Output();
+  desktop.reset();
+  EXPECT_EQ(program.WaitForExit(60s), 1) << program.Output();
 }
 
 }  // namespace
