@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstring>
 
+#include "platform/Descriptor.h"
 #include "platform/HandoffMessage.h"
 #include "platform/LocalSocket.h"
 
@@ -14,18 +15,6 @@ namespace platform {
 namespace {
 
 constexpr size_t kMaxAnswerBytes = 256;
-
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) close(fd_);
-  }
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 }  // namespace
 

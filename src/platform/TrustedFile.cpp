@@ -9,32 +9,12 @@
 #include <deque>
 #include <vector>
 
+#include "platform/Descriptor.h"
+
 namespace platform {
 namespace {
 
 constexpr int kMaxLinks = 40;  // as the kernel's own walk allows
-
-class Descriptor {
- public:
-  explicit Descriptor(int fd = -1) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Descriptor(Descriptor&& other) noexcept : fd_(other.release()) {}
-  Descriptor& operator=(Descriptor&& other) noexcept {
-    std::swap(fd_, other.fd_);
-    return *this;
-  }
-  int get() const { return fd_; }
-  int release() {
-    const int fd = fd_;
-    fd_ = -1;
-    return fd;
-  }
-
- private:
-  int fd_;
-};
 
 // The names of a path in order, empty ones and "." left out.
 std::deque<std::string> Names(const std::string& path) {
