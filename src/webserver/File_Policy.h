@@ -2,6 +2,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Descriptor.h"
+
 class AppState;
 
 // What a file the server is asked for may be served as. Whatever the server sends as a
@@ -18,6 +20,14 @@ class File_Policy {
  public:
   enum class Served_As { kRefused, kOwnPage, kSandboxed };
 
+  // A verdict with the file it was given on, opened for reading. The file is left
+  // unopened (and the sender opens it by name) when a link lies on the way to it or it
+  // cannot be opened; the verdict then follows the links.
+  struct Opened_File {
+    Served_As served_as = Served_As::kSandboxed;
+    platform::Descriptor file;
+  };
+
   explicit File_Policy(const AppState& state);
 
   // `path` is the file a request maps to; judged where it really leads (links and "."
@@ -25,11 +35,17 @@ class File_Policy {
   // are files the program writes or ships; a link put in the place of one is not ours,
   // and what it leads to goes out sandboxed.
   Served_As of(const std::string& path) const;
+  // The same verdict for a file about to be sent: the file judged is the file sent, and
+  // a path without links is judged without reading every name on the way as a link.
+  Opened_File open(const std::string& path) const;
 
  private:
   // Where the state directory really is, found now if it did not exist when the policy
   // was made.
   std::string state_directory() const;
+  // Opens `path` with `flags` and judges where the file really is.
+  Opened_File judge(const std::string& path, int flags) const;
+  Served_As verdict(const std::string& real) const;
 
   const AppState& state_;
   std::string state_directory_;

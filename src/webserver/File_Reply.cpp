@@ -1,6 +1,7 @@
 #include "webserver/File_Reply.h"
 
 #include <cstring>
+#include <utility>
 
 #include "app/AppState.h"
 #include "webserver/HTTP_Request.h"
@@ -19,16 +20,22 @@ constexpr const char kSandboxedOkHeader[] =
 }  // namespace
 
 File_Reply::File_Reply(Socket_IO& io, const HTTP_Request& request, const Server_Context& context,
-                       File_Policy::Served_As request_path_served_as)
-    : io_(io), request_(request), context_(context), request_path_served_as_(request_path_served_as) {}
+                       File_Policy::Opened_File request_file)
+    : io_(io), request_(request), context_(context), request_file_(std::move(request_file)) {}
 
 void File_Reply::send() {
-  const char* head = header();
-  io_.send_file(path().c_str(), head, std::strlen(head), "", 0);
+  const std::string file = path();
+  File_Policy::Opened_File opened = is_request_path(file) ? std::move(request_file_) : context_.file_policy.open(file);
+  const char* head = header(opened.served_as);
+  if (opened.file.valid())
+    io_.send_open_file(opened.file.release(), head, std::strlen(head), "", 0);
+  else
+    io_.send_file(file.c_str(), head, std::strlen(head), "", 0);
 }
 
 void File_Reply::send_header() {
-  const char* head = header();
+  const std::string file = path();
+  const char* head = header(is_request_path(file) ? request_file_.served_as : context_.file_policy.of(file));
   io_.send_reply(head, std::strlen(head));
 }
 
@@ -39,10 +46,11 @@ std::string File_Reply::path() const {
   return page.empty() ? request_.path() : page;
 }
 
-const char* File_Reply::header() const {
+bool File_Reply::is_request_path(const std::string& file) const {
+  return request_.path() && file == request_.path();
+}
+
+const char* File_Reply::header(File_Policy::Served_As served_as) const {
   if (HTTP_Request::is_simple(request_.version())) return "";
-  const std::string file = path();
-  const File_Policy::Served_As served_as =
-      request_.path() && file == request_.path() ? request_path_served_as_ : context_.file_policy.of(file);
   return served_as == File_Policy::Served_As::kOwnPage ? kOkHeader : kSandboxedOkHeader;
 }

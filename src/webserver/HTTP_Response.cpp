@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "webserver/Cgi_Gateway.h"
 #include "webserver/File_Policy.h"
@@ -79,12 +80,20 @@ void HTTP_Response::respond() {
   ACE_DEBUG((LM_DEBUG, "  (%t) processing request: %s\n", request_.status_phrase()));
   if (request_.status() != 200)
     send_error_page(request_.status(), request_.status_phrase());
-  else if ((served_as_ = context_.file_policy.of(request_.path())) == File_Policy::Served_As::kRefused)
+  else if (judge_request_file() == File_Policy::Served_As::kRefused)
     send_error_page(404, kNotServed);
   else if (request_.cgi())
     Cgi_Gateway(io_, request_, *this, context_).run();
   else
     serve();
+}
+
+File_Policy::Served_As HTTP_Response::judge_request_file() {
+  if (request_.method_index() == kGet && !request_.cgi())
+    request_file_ = context_.file_policy.open(request_.path());
+  else
+    request_file_.served_as = context_.file_policy.of(request_.path());
+  return request_file_.served_as;
 }
 
 bool HTTP_Response::answers_without_waiting() const {
@@ -114,10 +123,10 @@ void HTTP_Response::serve() {
   if (HandleCommandUrl(context_.state, request_.uri(), *this)) return;
   switch (request_.method_index()) {
     case kGet:
-      File_Reply(io_, request_, context_, served_as_).send();
+      File_Reply(io_, request_, context_, std::move(request_file_)).send();
       break;
     case kHead:
-      File_Reply(io_, request_, context_, served_as_).send_header();
+      File_Reply(io_, request_, context_, {request_file_.served_as, platform::Descriptor()}).send_header();
       break;
     case kPut:
       check_put_authorization();

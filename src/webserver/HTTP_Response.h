@@ -33,6 +33,7 @@ class HTTP_Response : public CommandReply {
   static std::string error_response(const char* version, int status, const char* reason);
 
  private:
+  File_Policy::Served_As judge_request_file();
   void serve();
   void check_put_authorization();
 
@@ -40,6 +41,7 @@ class HTTP_Response : public CommandReply {
   HTTP_Request& request_;
   HTTP_Handler& handler_;
   Server_Context& context_;
-  // How the file the request maps to may go out, judged once as the answer begins.
-  File_Policy::Served_As served_as_ = File_Policy::Served_As::kSandboxed;
+  // How the file the request maps to may go out, judged once as the answer begins; for a
+  // GET of a file, with the file opened as it was judged.
+  File_Policy::Opened_File request_file_;
 };

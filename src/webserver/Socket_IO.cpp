@@ -156,6 +156,11 @@ void Socket_IO::send_file(const char* path, const char* header, size_t headerLen
   // would say, open says as well: a file we may not read is refused here.
   const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return handler_->on_send_file_failed(errno == EACCES || errno == ENOENT ? kNotReadable : kOpenFailed);
+  send_open_file(fd, header, headerLength, trailer, trailerLength);
+}
+
+void Socket_IO::send_open_file(int fd, const char* header, size_t headerLength, const char* trailer,
+                               size_t trailerLength) {
   // The size comes from the file opened, not from its name: another thread may replace
   // a page under that name meanwhile. Only regular files are served.
   struct stat status {};

@@ -51,6 +51,8 @@ class Socket_IO {
   // opened without waiting (a pipe under that name would block on open).
   void send_file(const char* path, const char* header, size_t headerLength, const char* trailer,
                  size_t trailerLength);
+  // The same for a file already opened for reading, which this takes and closes.
+  void send_open_file(int fd, const char* header, size_t headerLength, const char* trailer, size_t trailerLength);
   virtual void receive_file(const char* path, const char* initial, size_t initialLength, size_t total) = 0;
   // Receives the next `length` bytes of the request into `fd`, in pieces: 0 when all
   // arrived and were written, else kTransferFailed or kWriteFailed.

@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
+#include <map>
 #include <sstream>
 #include <thread>
 
@@ -69,6 +71,34 @@ TEST(ServedFilesTest, UpdatesAreNeverServedAndOnlyOurOwnPagesRunAsOurOrigin) {
   };
   for (const auto& [request, answer] : cases)
     EXPECT_EQ(server.Exchange(std::string(request) + " HTTP/1.0\r\n\r\n"), answer) << request;
+}
+
+// Another account can keep swapping a name in its own directory between a link to one of
+// our pages and a file of its own. Whatever the name leads to when the server opens it,
+// what goes out is judged as that file: the stranger's file never runs as our page.
+TEST(ServedFilesTest, ANameSwappedBetweenALinkToOurPageAndAStrangersFileNeverSendsTheirsAsOurs) {
+  LiveServer server;
+  const std::string program = server.dir().path();
+  WriteFileOrDie(program + "scj.htm", "ours");
+  WriteFileOrDie(server.root() + "theirs.htm", "theirs");
+  std::filesystem::create_symlink(program + "scj.htm", server.root() + "swapped.htm");
+  std::atomic<bool> done{false};
+  std::thread swapper([&] {
+    for (int round = 0; !done; ++round) {
+      const std::string next = server.root() + "next";
+      if (round % 2 == 0)
+        std::filesystem::create_symlink(program + "scj.htm", next);
+      else
+        std::filesystem::create_hard_link(server.root() + "theirs.htm", next);
+      std::filesystem::rename(next, server.root() + "swapped.htm");
+    }
+  });
+  std::map<std::string, int> answers;
+  for (int i = 0; i < 3000; ++i) ++answers[server.Exchange("GET /swapped.htm HTTP/1.0\r\n\r\n")];
+  done = true;
+  swapper.join();
+  for (const auto& [answer, count] : answers)
+    EXPECT_TRUE(answer == kOwnPageOk + "ours" || answer == kFileOk + "theirs") << count << "× " << answer;
 }
 
 // Files up to a piece go out in one call with their header, larger ones piece by piece
