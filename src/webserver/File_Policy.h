@@ -20,9 +20,8 @@ class File_Policy {
  public:
   enum class Served_As { kRefused, kOwnPage, kSandboxed };
 
-  // A verdict with the file it was given on, opened for reading. The file is left
-  // unopened (and the sender opens it by name) when a link lies on the way to it or it
-  // cannot be opened; the verdict then follows the links.
+  // A verdict with the file it was given on, opened for reading; left unopened when it
+  // cannot be opened, and the sender then opens it by name and reports why.
   struct Opened_File {
     Served_As served_as = Served_As::kSandboxed;
     platform::Descriptor file;
