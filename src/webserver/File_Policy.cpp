@@ -106,12 +106,18 @@ File_Policy::Opened_File File_Policy::judge(const std::string& path, int flags) 
   judged.file = platform::Descriptor(OpenWithoutLinks(path, flags));
   if (judged.file.valid()) {
     real = Lexical(path);
-  } else if (errno != ENOENT && errno != ENOTDIR) {
+  } else if (errno == ENOENT || errno == ENOTDIR) {
+    // A name missing on a walk without links is missing whatever links would say.
+    judged.error = errno;
+  } else {
     // A link on the way (or no openat2): the file is opened through the links and judged
     // by where the opened file is, never by a second walk that a swapped link could
-    // send elsewhere. (A name missing on a walk without links is missing either way.)
+    // send elsewhere.
     judged.file = platform::Descriptor(::open(path.c_str(), flags | O_CLOEXEC));
-    real = judged.file.valid() ? WhereOpened(judged.file.get()) : std::string();
+    if (judged.file.valid())
+      real = WhereOpened(judged.file.get());
+    else
+      judged.error = errno;
     if (real.empty()) real = RealPath(path);
   }
   if (flags & O_PATH) judged.file = platform::Descriptor();

@@ -20,11 +20,12 @@ class File_Policy {
  public:
   enum class Served_As { kRefused, kOwnPage, kSandboxed };
 
-  // A verdict with the file it was given on, opened for reading; left unopened when it
-  // cannot be opened, and the sender then opens it by name and reports why.
+  // A verdict with the file it was given on, opened for reading; when it could not be
+  // opened, why (the open's errno).
   struct Opened_File {
     Served_As served_as = Served_As::kSandboxed;
     platform::Descriptor file;
+    int error = 0;
   };
 
   explicit File_Policy(const AppState& state);

@@ -27,10 +27,12 @@ void File_Reply::send() {
   const std::string file = path();
   File_Policy::Opened_File opened = is_request_path(file) ? std::move(request_file_) : context_.file_policy.open(file);
   const char* head = header(opened.served_as);
+  // A file that could not be opened is not tried again by name: what would open then
+  // was never judged.
   if (opened.file.valid())
     io_.send_open_file(opened.file.release(), head, std::strlen(head), "", 0);
   else
-    io_.send_file(file.c_str(), head, std::strlen(head), "", 0);
+    io_.refuse_unopened_file(opened.error);
 }
 
 void File_Reply::send_header() {

@@ -155,8 +155,12 @@ void Socket_IO::send_file(const char* path, const char* header, size_t headerLen
   // Opened without waiting: a pipe under that name would block on open. What access()
   // would say, open says as well: a file we may not read is refused here.
   const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return handler_->on_send_file_failed(errno == EACCES || errno == ENOENT ? kNotReadable : kOpenFailed);
+  if (fd < 0) return refuse_unopened_file(errno);
   send_open_file(fd, header, headerLength, trailer, trailerLength);
+}
+
+void Socket_IO::refuse_unopened_file(int error) {
+  handler_->on_send_file_failed(error == EACCES || error == ENOENT ? kNotReadable : kOpenFailed);
 }
 
 void Socket_IO::send_open_file(int fd, const char* header, size_t headerLength, const char* trailer,

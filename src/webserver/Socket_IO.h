@@ -53,6 +53,8 @@ class Socket_IO {
                  size_t trailerLength);
   // The same for a file already opened for reading, which this takes and closes.
   void send_open_file(int fd, const char* header, size_t headerLength, const char* trailer, size_t trailerLength);
+  // Answers for a file that could not be opened, `error` being the open's errno.
+  void refuse_unopened_file(int error);
   virtual void receive_file(const char* path, const char* initial, size_t initialLength, size_t total) = 0;
   // Receives the next `length` bytes of the request into `fd`, in pieces: 0 when all
   // arrived and were written, else kTransferFailed or kWriteFailed.
